@@ -1,0 +1,20 @@
+// The two integrity codes derived from the scenario's identity, and the
+// step that stamps them with the markers.
+#pragma once
+
+#include <cstdint>
+
+#include "builder/scenario_model.h"
+
+namespace sb {
+
+// Both read the identity from table rows 85 (route) and 86 (train) and
+// leave the key text in `current_field`.
+int32_t codice_gara_og(scenario_model& model);
+int32_t codice_gara_st(scenario_model& model);
+
+// The stamping step. Returns 0 when done, or 1250 / 1251 when a reserved
+// field was already in use (the step stops there).
+int32_t stamp_integrity(scenario_model& model);
+
+}  // namespace sb

@@ -1,0 +1,25 @@
+// Names of the files a scenario is made of, formed from its identity.
+#pragma once
+
+#include <string>
+
+namespace sb {
+
+struct scenario_identity {
+  std::string route_name;
+  std::string train_number;
+};
+
+// Source texts, read back and deleted by the compile step.
+std::string line_file_name(const scenario_identity& id);   // R_linea.txt
+std::string train_file_name(const scenario_identity& id);  // R_T-.txt
+// Driver's papers.
+std::string notes_file_name(const scenario_identity& id);      // R_T_note.txt
+std::string slow_order_file_name(const scenario_identity& id); // R_T_rallentamenti.txt
+std::string timetable_file_name(const scenario_identity& id);  // R_T_scheda_treno.txt
+// Compiled files.
+std::string plan_file_name(const scenario_identity& id);   // R_linea.dat
+std::string table_file_name(const scenario_identity& id);  // R_T.sim
+std::string cell_file_name(const scenario_identity& id);   // R_T.dat
+
+}  // namespace sb

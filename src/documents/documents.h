@@ -1,0 +1,26 @@
+// The five writers of the scenario's fixed texts. Each writes one file into
+// `folder` and changes nothing in the model.
+#pragma once
+
+#include <string>
+
+#include "builder/scenario_model.h"
+#include "documents/line_list.h"
+#include "platform/file_system.h"
+
+namespace sb {
+
+// The fixed contents, as line lists closed by the end marker.
+line_list testo_linea();       // line description
+line_list testo_treno();       // train description
+line_list testo_note();        // notes sheet
+line_list testo_rallentamenti();  // slow-order form
+line_list testo_scheda();      // timetable card
+
+io_result dati_linea(const scenario_model& model, file_system& fs, const std::string& folder);
+io_result dati_treno(const scenario_model& model, file_system& fs, const std::string& folder);
+io_result dati_note(const scenario_model& model, file_system& fs, const std::string& folder);
+io_result dati_rallentamenti(const scenario_model& model, file_system& fs, const std::string& folder);
+io_result dati_scheda(const scenario_model& model, file_system& fs, const std::string& folder);
+
+}  // namespace sb
