@@ -80,26 +80,47 @@ item board_at(int cell) { return {cell, k::speed_indicator, 2828}; }
 TEST(ProtectionPass, SignalsBeforeAWarningPoint) {
   const std::vector<pass_case> cases = {
       {"point in front of the signal", 60, {warning_at_40, {30, k::signal}}, {{29, 180}}},
-      {"mountain marker counts as free", 60, {warning_at_40, {30, k::signal}, {29, k::mountain_marker}},
+      {"mountain marker counts as free",
+       60,
+       {warning_at_40, {30, k::signal}, {29, k::mountain_marker}},
        {{29, 180}}},
       {"d-1 taken, point in d-2", 60, {warning_at_40, {30, k::signal}, board_at(29)}, {{28, 180}}},
-      {"270 in d-1, d-2 taken: capped", 60,
-       {warning_at_40, {30, k::signal}, {29, k::reduction_point, 270}, board_at(28)}, {{29, 180}}},
-      {"180 in d-1, d-2 taken: stays", 60,
-       {warning_at_40, {30, k::signal}, {29, k::reduction_point, 180}, board_at(28)}, {{29, 180}}},
-      {"120 in d-1, d-2 taken: stays", 60,
-       {warning_at_40, {30, k::signal}, {29, k::reduction_point, 120}, board_at(28)}, {{29, 120}}},
-      {"270 in d-1, d-2 free: second point", 60,
-       {warning_at_40, {30, k::signal}, {29, k::reduction_point, 270}}, {{28, 180}, {29, 270}}},
-      {"d-1 taken, 270 in d-2: capped", 60,
-       {warning_at_40, {30, k::signal}, board_at(29), {28, k::reduction_point, 270}}, {{28, 180}}},
-      {"no room: error 11 at the signal", 60,
-       {warning_at_40, {30, k::signal}, board_at(29), board_at(28)}, {}, 11, 1500},
-      {"every signal within 20 cells, none further", 60,
-       {warning_at_40, {39, k::signal}, {20, k::signal}, {18, k::signal}}, {{19, 180}, {38, 180}}},
+      {"270 in d-1, d-2 taken: capped",
+       60,
+       {warning_at_40, {30, k::signal}, {29, k::reduction_point, 270}, board_at(28)},
+       {{29, 180}}},
+      {"180 in d-1, d-2 taken: stays",
+       60,
+       {warning_at_40, {30, k::signal}, {29, k::reduction_point, 180}, board_at(28)},
+       {{29, 180}}},
+      {"120 in d-1, d-2 taken: stays",
+       60,
+       {warning_at_40, {30, k::signal}, {29, k::reduction_point, 120}, board_at(28)},
+       {{29, 120}}},
+      {"270 in d-1, d-2 free: second point",
+       60,
+       {warning_at_40, {30, k::signal}, {29, k::reduction_point, 270}},
+       {{28, 180}, {29, 270}}},
+      {"d-1 taken, 270 in d-2: capped",
+       60,
+       {warning_at_40, {30, k::signal}, board_at(29), {28, k::reduction_point, 270}},
+       {{28, 180}}},
+      {"no room: error 11 at the signal",
+       60,
+       {warning_at_40, {30, k::signal}, board_at(29), board_at(28)},
+       {},
+       11,
+       1500},
+      {"every signal within 20 cells, none further",
+       60,
+       {warning_at_40, {39, k::signal}, {20, k::signal}, {18, k::signal}},
+       {{19, 180}, {38, 180}}},
       {"near the start: d = 4", 20, {{5, k::slowdown_warning, 60}, {4, k::signal}}, {{3, 180}}},
       {"near the start: d = 3", 20, {{5, k::slowdown_warning, 60}, {3, k::signal}}, {{2, 180}}},
-      {"near the start: d = 2 not looked at", 20, {{5, k::slowdown_warning, 60}, {2, k::signal}}, {}},
+      {"near the start: d = 2 not looked at",
+       20,
+       {{5, k::slowdown_warning, 60}, {2, k::signal}},
+       {}},
   };
   for (const pass_case& c : cases) check(c);
 }
@@ -111,15 +132,20 @@ TEST(ProtectionPass, BandsBeforeASlowdownStart) {
       {"start 8: S1", 40, slowdown(8, 12, 120), {{3, 180}}},
       {"start 14: S1 and S2", 40, slowdown(14, 18, 120), {{3, 180}, {9, 180}}},
       {"start 21: S1 to S3", 40, slowdown(21, 25, 120), {{3, 180}, {10, 180}, {16, 180}}},
-      {"next candidate when the nearest is taken", 60,
+      {"next candidate when the nearest is taken",
+       60,
        slowdown(40, 44, 120) + std::vector<item>{board_at(35), board_at(29)},
        {{22, 180}, {28, 180}, {34, 180}}},
-      {"an existing point is only an occupied cell", 60,
+      {"an existing point is only an occupied cell",
+       60,
        slowdown(40, 44, 120) + std::vector<item>{{35, k::reduction_point, 270}},
        {{22, 180}, {29, 180}, {34, 180}, {35, 270}}},
-      {"S1 full: error 12, S2 and S3 still place", 60,
+      {"S1 full: error 12, S2 and S3 still place",
+       60,
        slowdown(40, 44, 120) + std::vector<item>{board_at(35), board_at(34), board_at(33)},
-       {{22, 180}, {29, 180}}, 12, 2000},
+       {{22, 180}, {29, 180}},
+       12,
+       2000},
   };
   for (const pass_case& c : cases) check(c);
 }
@@ -137,7 +163,8 @@ points_t bands_and(points_t more) {
 TEST(ProtectionPass, WalkAlongASlowSlowdownAndTheSignalAfterIt) {
   const std::vector<pass_case> cases = {
       {"109: every 8 cells", 140, slowdown_100_120(109), bands_and({{108, 180}, {116, 180}})},
-      {"negative speed compares as signed", 140, slowdown_100_120(-5), bands_and({{108, 180}, {116, 180}})},
+      {"negative speed compares as signed", 140, slowdown_100_120(-5),
+       bands_and({{108, 180}, {116, 180}})},
       {"110: no walk", 140, slowdown_100_120(110), bands_and({})},
       {"109: S5 finds a signal at end + 12", 140, slowdown_100_120(109, {{132, k::signal}}),
        bands_and({{108, 180}, {116, 180}, {131, 180}})},
@@ -149,15 +176,17 @@ TEST(ProtectionPass, WalkAlongASlowSlowdownAndTheSignalAfterIt) {
       {"S5 falls back to n - 1", 140, slowdown_100_120(110, {{125, k::signal}, board_at(124)}),
        bands_and({{123, 180}})},
       {"S5 no room: error 13 at the end cell", 140,
-       slowdown_100_120(110, {{125, k::signal}, board_at(124), board_at(123)}), bands_and({}), 13, 6000},
-      {"step 8 taken, k - 1 free: next point at k + 7", 140, slowdown(100, 130, 60) + std::vector{board_at(108)},
+       slowdown_100_120(110, {{125, k::signal}, board_at(124), board_at(123)}), bands_and({}), 13,
+       6000},
+      {"step 8 taken, k - 1 free: next point at k + 7", 140,
+       slowdown(100, 130, 60) + std::vector{board_at(108)},
        bands_and({{107, 180}, {115, 180}, {123, 180}})},
       {"step 8 and k - 1 taken: k + 1, next at k + 9", 140,
        slowdown(100, 130, 60) + std::vector{board_at(108), board_at(107)},
        bands_and({{109, 180}, {117, 180}, {125, 180}})},
       {"all three taken: error 13, nothing more along", 140,
-       slowdown(100, 130, 60) + std::vector{board_at(107), board_at(108), board_at(109)}, bands_and({}), 13,
-       5400},
+       slowdown(100, 130, 60) + std::vector{board_at(107), board_at(108), board_at(109)},
+       bands_and({}), 13, 5400},
       {"the end cell is never a point, its neighbour is", 140, slowdown(100, 108, 60),
        bands_and({{107, 180}})},
   };
@@ -166,10 +195,14 @@ TEST(ProtectionPass, WalkAlongASlowSlowdownAndTheSignalAfterIt) {
 
 TEST(ProtectionPass, TheLastErrorStandsAndNoErrorClearsNothing) {
   // Error 12 at start 30, then error 11 at the signal 70 before warning 80.
-  scenario_model model = line_of(100, slowdown(30, 34, 120) + std::vector<item>{
-                                                                  board_at(25), board_at(24), board_at(23),
-                                                                  {80, k::slowdown_warning, 60},
-                                                                  {70, k::signal}, board_at(69), board_at(68)});
+  scenario_model model =
+      line_of(100, slowdown(30, 34, 120) + std::vector<item>{board_at(25),
+                                                             board_at(24),
+                                                             board_at(23),
+                                                             {80, k::slowdown_warning, 60},
+                                                             {70, k::signal},
+                                                             board_at(69),
+                                                             board_at(68)});
   signal_protection_pass(model);
   EXPECT_EQ(model.error_code, 11);
   EXPECT_EQ(model.error_position, 3500);
@@ -184,15 +217,28 @@ TEST(ProtectionPass, TheLastErrorStandsAndNoErrorClearsNothing) {
 
 TEST(ProtectionPass, StaysWithinTheCells) {
   const std::vector<pass_case> cases = {
-      {"end missing: walk stops at last_cell", 30, {{26, k::slowdown_start, 60}},
+      {"end missing: walk stops at last_cell",
+       30,
+       {{26, k::slowdown_start, 60}},
        {{8, 180}, {15, 180}, {21, 180}}},
-      {"end missing: S5 looks at last_cell only", 30, {{26, k::slowdown_start, 60}, {29, k::signal}},
+      {"end missing: S5 looks at last_cell only",
+       30,
+       {{26, k::slowdown_start, 60}, {29, k::signal}},
        {{8, 180}, {15, 180}, {21, 180}, {28, 180}}},
-      {"end missing, fast: S5 from last_cell", 30, {{26, k::slowdown_start, 120}, {29, k::signal}},
+      {"end missing, fast: S5 from last_cell",
+       30,
+       {{26, k::slowdown_start, 120}, {29, k::signal}},
        {{8, 180}, {15, 180}, {21, 180}, {28, 180}}},
-      {"step 8 on last_cell: no k + 1", 29,
-       {{20, k::slowdown_start, 60}, board_at(28), board_at(27)}, {{9, 180}, {15, 180}}, 13, 1400},
-      {"step 8 on last_cell, free", 29, {{20, k::slowdown_start, 60}}, {{9, 180}, {15, 180}, {28, 180}}},
+      {"step 8 on last_cell: no k + 1",
+       29,
+       {{20, k::slowdown_start, 60}, board_at(28), board_at(27)},
+       {{9, 180}, {15, 180}},
+       13,
+       1400},
+      {"step 8 on last_cell, free",
+       29,
+       {{20, k::slowdown_start, 60}},
+       {{9, 180}, {15, 180}, {28, 180}}},
   };
   for (const pass_case& c : cases) check(c);
 }
@@ -235,9 +281,16 @@ TEST(ProtectionPass, TinyAndEmptyCellArraysAreLeftAlone) {
 // that no index leaves the array.
 TEST(ProtectionPass, OnlyFillsFreeCellsOrLowersPointsOnAnyLine) {
   std::mt19937 rng(4);
-  const uint8_t kinds[] = {k::empty,       k::empty,        k::empty,      k::signal,
-                           k::slowdown_end, k::slowdown_start, k::slowdown_warning, k::speed_indicator,
-                           k::mountain_marker, k::reduction_point};
+  const uint8_t kinds[] = {k::empty,
+                           k::empty,
+                           k::empty,
+                           k::signal,
+                           k::slowdown_end,
+                           k::slowdown_start,
+                           k::slowdown_warning,
+                           k::speed_indicator,
+                           k::mountain_marker,
+                           k::reduction_point};
   for (int round = 0; round < 3000; ++round) {
     const int n = int(rng() % 80);
     scenario_model model;

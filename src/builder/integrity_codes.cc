@@ -32,9 +32,7 @@ const std::string& build_key_text(scenario_model& model) {
 
 // Character code of the i-th character of the window, i from 1; a byte
 // counts from 0 to 255 whatever the signedness of char.
-int32_t code_at(const std::string& key, size_t i) {
-  return static_cast<unsigned char>(key[i - 1]);
-}
+int32_t code_at(const std::string& key, size_t i) { return static_cast<unsigned char>(key[i - 1]); }
 
 }  // namespace
 

@@ -24,7 +24,8 @@ constexpr int32_t error_no_room_along_or_after = 13;
 // incomplete or inconsistent array can never be read or written past its end.
 class protection_pass {
  public:
-  protection_pass(scenario_model& model, int64_t last) : model_(model), cells_(model.cells), last_(last) {}
+  protection_pass(scenario_model& model, int64_t last)
+      : model_(model), cells_(model.cells), last_(last) {}
 
   void run() {
     const int64_t last_p = last_ - 2;
