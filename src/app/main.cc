@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "app/compile_command.h"
 #include "app/plain_run.h"
 #include "platform/program_folder.h"
 
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
       ->type_name("DIR");
   app.require_subcommand(0, 1);
 
+  sb::compile_options compile;
+  CLI::App* compile_cmd = sb::add_compile_command(app, compile);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -29,9 +33,11 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << "scenario-builder: " << e.what() << "\n"
-              << "Usage: scenario-builder [--dir DIR] | --help | --version\n";
+              << "Run 'scenario-builder --help' for usage.\n";
     return 2;
   }
+
+  if (compile_cmd->parsed()) return sb::run_compile(compile);
 
   std::string folder = dir;
   if (folder.empty()) {

@@ -46,8 +46,7 @@ int run_plain(const std::string& folder) {
   }
   if (model.error_code != 0) {
     // The files are written all the same; the failure is never hidden.
-    std::fprintf(stderr, "scenario-builder: %s\n",
-                 describe_error(model.error_code, model.error_position, built.site).c_str());
+    std::fprintf(stderr, "%s\n", describe_error(model.error_code, model.error_position, built.site).c_str());
     return 1;
   }
   return 0;

@@ -1,0 +1,27 @@
+// The track's course in plan, one point per metre, built from the curves.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "builder/scenario_model.h"
+
+namespace sb {
+
+// Creates the plan for metres 0 .. total_metres, every element empty.
+void create_track_plan(track_plan_t& plan, int32_t total_metres);
+// Point 0 = (0, 0) and point 1 = (0, 1): the track leaves the origin
+// heading along +y.
+void seed_track_plan(track_plan_t& plan);
+
+// Point j continues the step from j - 2 to j - 1 unchanged.
+void straight_step(track_plan_t& plan, int64_t j);
+// Point j turns the step by the small angle k: positive towards +x.
+void curve_step(track_plan_t& plan, int64_t j, double k);
+
+// Curvature per metre named by a curve keyword: the first of the digits
+// 1 to 6 it holds; negative (left) when it holds an "s". 0 when it holds
+// no such digit.
+double curve_curvature(std::string_view keyword);
+
+}  // namespace sb
