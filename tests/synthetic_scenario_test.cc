@@ -1,0 +1,74 @@
+// The largest scenario the benchmarks measure must build cleanly, or they
+// would time a build that stops early.
+#include "synthetic_scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "builder/compile_step.h"
+#include "builder/scenario_files.h"
+
+namespace sb {
+namespace {
+
+constexpr const char* kFolder = "/largest";
+
+struct built {
+  scenario_model m;
+  memory_file_system fs;
+  compile_result result;
+};
+
+built build(const synthetic_scenario& s) {
+  built b;
+  b.m.route_name = s.route_name;
+  b.m.train_number = s.train_number;
+  const scenario_identity id{s.route_name, s.train_number};
+  b.fs.files[join_path(kFolder, line_file_name(id))] = s.line_text;
+  b.fs.files[join_path(kFolder, train_file_name(id))] = s.train_text;
+  int32_t j = 1;
+  b.result = memorizza_percorso(b.m, j, b.fs, kFolder, write_policy::always);
+  return b;
+}
+
+size_t cells_of_kind(const scenario_model& m, uint8_t kind) {
+  return static_cast<size_t>(
+      std::count_if(m.cells.begin(), m.cells.end(), [kind](const track_cell& c) { return c.kind == kind; }));
+}
+
+TEST(LargestScenario, BuildsWithoutErrorAtTheFormatsLimits) {
+  const synthetic_scenario s = largest_scenario();
+  const built b = build(s);
+  ASSERT_TRUE(b.result.files_written) << b.result.io.message;
+  EXPECT_EQ(b.m.error_code, 0) << "at " << b.m.error_position << " line " << b.result.site.line;
+  EXPECT_EQ(b.m.scenario_table[84].range_end, 1000000);
+  EXPECT_EQ(b.m.last_cell, 20140);
+
+  // Stations fill rows 1 to 38, boards rows 41 to 80, nothing between.
+  for (int r = 1; r <= 38; ++r) EXPECT_FALSE(b.m.scenario_table[r].text.empty()) << "row " << r;
+  EXPECT_TRUE(b.m.scenario_table[39].text.empty());
+  EXPECT_TRUE(b.m.scenario_table[40].text.empty());
+  for (int r = 41; r <= 80; ++r) EXPECT_FALSE(b.m.scenario_table[r].text.empty()) << "row " << r;
+  EXPECT_EQ(cells_of_kind(b.m, cell_kind::signal), 666u);
+  EXPECT_EQ(cells_of_kind(b.m, cell_kind::indication_board), 40u);
+  EXPECT_EQ(cells_of_kind(b.m, cell_kind::slowdown_start), 6u);
+
+  // The plan's last computed point lies at metre total_metres - 2.
+  const scenario_identity id{s.route_name, s.train_number};
+  EXPECT_EQ(b.fs.files.at(join_path(kFolder, plan_file_name(id))).size(), 20u * 1007000u - 36u);
+  EXPECT_EQ(b.fs.files.at(join_path(kFolder, cell_file_name(id))).size(), 15u * 20141u);
+}
+
+TEST(LargestScenario, OneMoreStationNoLongerFits) {
+  synthetic_scenario s = largest_scenario();
+  const std::string slowdowns = "[rallentamenti]";
+  const size_t at = s.train_text.find(slowdowns);
+  ASSERT_NE(at, std::string::npos);
+  s.train_text.insert(at, "stazione,  990900, 12,  600,  0, 0, 0,  1,1,0,  4,1,1,    0,   0, 0, 0, ULTIMA\r\n");
+  EXPECT_EQ(build(s).m.error_code, 10);
+}
+
+}  // namespace
+}  // namespace sb
