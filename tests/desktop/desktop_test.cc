@@ -21,6 +21,9 @@
 
 #include "builder/compile_step.h"
 #include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/ui_choice.h"
+#include "platform/wait_window.h"
 #include "test_support.h"
 
 namespace sb::test {
@@ -409,6 +412,20 @@ TEST(DesktopTest, PlainRunUnderTheDisplayEndsByItself) {
       run_program(program_path(), {"--dir", without_display.path()}, {}, {{"DISPLAY", std::nullopt}});
   EXPECT_EQ(shown_status, console.exit_status);
   EXPECT_EQ(list_folder(with_display.path()), list_folder(without_display.path()));
+}
+
+// The authors' tools keep to the console even where a display answers: no
+// window appears, and the box's text goes to stderr without waiting.
+TEST(DesktopTest, ToolsStayInTheConsole) {
+  SKIP_WITHOUT_DESKTOP();
+  stay_in_console();
+  testing::internal::CaptureStderr();
+  const auto window = show_wait_window();
+  const std::string found = shell("xdotool search --name '^Form1$'").out;
+  show_message_box(" Errore n. 1251");
+  window->close();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), " Errore n. 1251\n");
+  EXPECT_EQ(found, "");
 }
 
 }  // namespace
