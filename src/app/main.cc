@@ -9,6 +9,7 @@
 #include "app/compile_command.h"
 #include "app/plain_run.h"
 #include "platform/program_folder.h"
+#include "platform/ui_choice.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Writes and compiles the Ortesa-Vildoro scenario for train 418.\n"
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // The tools for authors never open a window.
+  if (!app.get_subcommands().empty()) sb::stay_in_console();
   if (compile_cmd->parsed()) return sb::run_compile(compile);
 
   std::string folder = dir;
