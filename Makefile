@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DSB_WERROR=ON
 
-.PHONY: deps configure build run test clean
+.PHONY: deps configure build run test bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -21,6 +21,12 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The compile step and the encoders (Google Benchmark), then the whole
+# program against copying its outputs. Timings are figures, never tests.
+bench: build
+	./$(BUILD)/scenario_bench
+	BUILD=$(BUILD) bench/run.sh
 
 clean:
 	rm -rf $(BUILD)

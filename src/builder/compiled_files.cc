@@ -4,34 +4,55 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "builder/scenario_files.h"
+#include "platform/huge_pages.h"
 
 namespace sb {
 
 namespace {
 
-// Appends little-endian values to one buffer, whatever the host's order.
+// Puts little-endian values into one buffer sized beforehand, whatever the
+// host's order. The plan file alone is millions of values: no bounds or
+// capacity test per byte.
+template <typename Bytes>
 class byte_writer {
  public:
-  explicit byte_writer(size_t size) { bytes_.reserve(size); }
+  explicit byte_writer(size_t size) {
+    bytes_.resize(size);
+    at_ = bytes_.data();
+  }
 
-  void put_u8(uint8_t v) { bytes_.push_back(static_cast<char>(v)); }
-  void put_u16(uint16_t v) { put_le(v, 2); }
-  void put_i16(int16_t v) { put_le(static_cast<uint16_t>(v), 2); }
-  void put_i32(int32_t v) { put_le(static_cast<uint32_t>(v), 4); }
-  void put_f64(double v) { put_le(std::bit_cast<uint64_t>(v), 8); }
-  void put_bytes(const std::string& s) { bytes_ += s; }
+  void put_u8(uint8_t v) { *at_++ = static_cast<char>(v); }
+  void put_u16(uint16_t v) { put_le<2>(v); }
+  void put_i16(int16_t v) { put_le<2>(static_cast<uint16_t>(v)); }
+  void put_i32(int32_t v) { put_le<4>(static_cast<uint32_t>(v)); }
+  void put_f64(double v) { put_le<8>(std::bit_cast<uint64_t>(v)); }
+  void put_bytes(const std::string& s) {
+    if (s.empty()) return;
+    std::memcpy(at_, s.data(), s.size());
+    at_ += s.size();
+  }
 
-  std::string take() { return std::move(bytes_); }
+  // The caller has put exactly the size it announced.
+  Bytes take() {
+    assert(at_ == bytes_.data() + bytes_.size());
+    return std::move(bytes_);
+  }
 
  private:
-  void put_le(uint64_t v, int width) {
-    for (int i = 0; i < width; ++i) put_u8(static_cast<uint8_t>(v >> (8 * i)));
+  template <int width>
+  void put_le(uint64_t v) {
+    for (int i = 0; i < width; ++i) at_[i] = static_cast<char>(static_cast<uint8_t>(v >> (8 * i)));
+    at_ += width;
   }
-  std::string bytes_;
+  Bytes bytes_;
+  char* at_ = nullptr;
 };
 
 constexpr size_t cell_bytes = 15;
@@ -47,7 +68,8 @@ size_t plan_number_bytes(const plan_number& n) {
   return 2;
 }
 
-void put_plan_number(byte_writer& w, const plan_number& n) {
+template <typename Bytes>
+void put_plan_number(byte_writer<Bytes>& w, const plan_number& n) {
   switch (n.kind) {
     case plan_number::tag::int16:
       w.put_i16(2);
@@ -63,23 +85,29 @@ void put_plan_number(byte_writer& w, const plan_number& n) {
   w.put_i16(0);
 }
 
-}  // namespace
-
-std::string encode_plan_file(const track_plan_t& plan) {
+template <typename Bytes>
+Bytes encode_plan(const track_plan_t& plan) {
   size_t size = 0;
   for (const auto* column : {&plan.x, &plan.y})
     for (const plan_number& n : *column) size += plan_number_bytes(n);
-  byte_writer w(size);
+  byte_writer<Bytes> w(size);
   for (const auto* column : {&plan.x, &plan.y})
     for (const plan_number& n : *column) put_plan_number(w, n);
   return w.take();
 }
 
+// The plan file's bytes, on huge pages like the plan itself.
+using large_bytes = std::vector<char, huge_page_allocator<char>>;
+
+}  // namespace
+
+std::string encode_plan_file(const track_plan_t& plan) { return encode_plan<std::string>(plan); }
+
 // The caller makes sure no text is longer than a 16-bit length can say.
 std::string encode_table_file(const scenario_table_t& table) {
   size_t size = 0;
   for (const table_entry& row : table) size += row_bytes_without_text + row.text.size();
-  byte_writer w(size);
+  byte_writer<std::string> w(size);
   for (const table_entry& row : table) {
     assert(row.text.size() <= longest_text);
     w.put_u8(row.kind);
@@ -104,7 +132,7 @@ std::string encode_table_file(const scenario_table_t& table) {
 }
 
 std::string encode_cell_file(const std::vector<track_cell>& cells) {
-  byte_writer w(cell_bytes * cells.size());
+  byte_writer<std::string> w(cell_bytes * cells.size());
   for (const track_cell& c : cells) {
     w.put_u8(c.kind);
     w.put_i16(c.value_1);
@@ -133,8 +161,9 @@ io_result write_compiled_files(const scenario_model& model, file_system& fs,
           table_path, "text of row " + std::to_string(i) + " longer than 65535 bytes");
   }
   if (model.geometry_flag != 0) {
+    const large_bytes plan = encode_plan<large_bytes>(model.track_plan);
     const io_result r =
-        fs.write_file(join_path(folder, plan_file_name(id)), encode_plan_file(model.track_plan));
+        fs.write_file(join_path(folder, plan_file_name(id)), std::string_view(plan.data(), plan.size()));
     if (!r) return r;
   }
   if (const io_result r = fs.write_file(table_path, encode_table_file(model.scenario_table)); !r)

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/huge_pages.h"
+
 namespace sb {
 
 // One 50-metre cell of the line. Field order is the cell file's byte order.
@@ -103,9 +105,11 @@ struct plan_number {
 };
 
 // Plan x and y for every metre 0 .. total_metres; empty until created.
+// A column holds up to a million numbers: it lives on huge pages.
+using plan_column = std::vector<plan_number, huge_page_allocator<plan_number>>;
 struct track_plan_t {
-  std::vector<plan_number> x;
-  std::vector<plan_number> y;
+  plan_column x;
+  plan_column y;
 
   bool exists() const { return !x.empty(); }
   int64_t size() const { return static_cast<int64_t>(x.size()); }

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Times the whole program: the plain run into a temporary folder against
+# copying its six output files into another one with cp, interleaved run by
+# run so that a busy machine weighs on both alike. Prints the medians, their
+# ratio and the plain run's peak resident memory.
+#
+#   bench/run.sh [RUNS]          (default 30 timed runs of each, after 3 warm-up runs)
+#   BUILD=dir bench/run.sh       (build folder, default build; made with `make build`)
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+BUILD=${BUILD:-build}
+RUNS=${1:-30}
+WARMUP=3
+program="$BUILD/scenario-builder"
+
+# GNU time reports the peak resident memory; Debian's package is "time".
+if [ ! -x /usr/bin/time ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends time >/dev/null
+  else
+    echo "run.sh: /usr/bin/time is missing (Debian package \"time\"); run as root to install it" >&2
+    exit 2
+  fi
+fi
+
+if [ ! -x "$program" ]; then
+  make build BUILD="$BUILD"
+fi
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$BUILD/CMakeCache.txt" 2>/dev/null || true)
+case "$build_type" in
+  Release | RelWithDebInfo) ;;
+  *) echo "run.sh: warning: $BUILD is a \"$build_type\" build; figures are meant for Release or RelWithDebInfo" >&2 ;;
+esac
+
+# The console run is measured: with a display the window would be timed too.
+unset DISPLAY
+
+run_dir=$(mktemp -d)
+copy_dir=$(mktemp -d)
+trap 'rm -rf "$run_dir" "$copy_dir"' EXIT
+
+outputs=(Ortesa-Vildoro_418_note.txt Ortesa-Vildoro_418_rallentamenti.txt Ortesa-Vildoro_418_scheda_treno.txt
+  Ortesa-Vildoro_linea.dat Ortesa-Vildoro_418.sim Ortesa-Vildoro_418.dat)
+
+# One checked run first: timing a failing run would mean nothing.
+if ! "$program" --dir "$run_dir" </dev/null >/dev/null; then
+  echo "run.sh: the plain run failed" >&2
+  exit 1
+fi
+sources=()
+for f in "${outputs[@]}"; do
+  [ -f "$run_dir/$f" ] || { echo "run.sh: the plain run left no $f" >&2; exit 1; }
+  sources+=("$run_dir/$f")
+done
+output_bytes=$(cat "${sources[@]}" | wc -c)
+
+# Wall time of one command in microseconds, fork and exec included.
+elapsed_us() {
+  local start=$EPOCHREALTIME
+  "$@" </dev/null >/dev/null
+  local end=$EPOCHREALTIME
+  echo $(( ${end//[.,]/} - ${start//[.,]/} ))
+}
+
+plain_times=()
+copy_times=()
+for ((i = 0; i < WARMUP + RUNS; i++)); do
+  p=$(elapsed_us "$program" --dir "$run_dir")
+  c=$(elapsed_us cp "${sources[@]}" "$copy_dir/")
+  if ((i >= WARMUP)); then
+    plain_times+=("$p")
+    copy_times+=("$c")
+  fi
+done
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+spread() { printf '%s\n' "$@" | sort -n | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.1f .. %.1f", lo / 1000, hi / 1000 }'; }
+
+plain_median=$(median "${plain_times[@]}")
+copy_median=$(median "${copy_times[@]}")
+
+# Peak resident memory: the largest of a few runs under GNU time.
+peak_kib=0
+report="$copy_dir/time-report"
+for ((i = 0; i < 5; i++)); do
+  /usr/bin/time -f '%M' -o "$report" "$program" --dir "$run_dir" </dev/null >/dev/null
+  kib=$(tail -n 1 "$report")
+  if ((kib > peak_kib)); then peak_kib=$kib; fi
+done
+
+awk -v p="$plain_median" -v c="$copy_median" -v k="$peak_kib" -v n="$RUNS" -v b="$output_bytes" \
+  -v ps="$(spread "${plain_times[@]}")" -v cs="$(spread "${copy_times[@]}")" 'BEGIN {
+  printf "output         %d bytes in 6 files\n", b
+  printf "plain run      median %7.2f ms  (%s ms over %d runs)\n", p / 1000, ps, n
+  printf "cp of outputs  median %7.2f ms  (%s ms over %d runs)\n", c / 1000, cs, n
+  printf "ratio          %.2f  (target: at most 2)\n", p / c
+  printf "peak RSS       %.1f MiB  (target: at most 32 MiB)\n", k / 1024
+}'

@@ -1,0 +1,34 @@
+// Storage for the few buffers of millions of bytes that a run fills once
+// from end to end (the track plan, the plan file). With ordinary 4 KiB pages
+// each page costs a fault, and on a virtual machine the faults cost more
+// than filling the pages; these buffers ask for 2 MiB pages instead.
+#pragma once
+
+#include <cstddef>
+
+namespace sb {
+
+// Buffers from 2 MiB up are aligned to 2 MiB, rounded up to whole 2 MiB
+// pages and marked for huge pages where the system offers them; smaller
+// ones are ordinary allocations. Frees with the size it was given.
+void* allocate_large(std::size_t bytes);
+void free_large(void* p, std::size_t bytes) noexcept;
+
+template <typename T>
+struct huge_page_allocator {
+  using value_type = T;
+
+  huge_page_allocator() = default;
+  template <typename U>
+  huge_page_allocator(const huge_page_allocator<U>&) noexcept {}
+
+  T* allocate(std::size_t n) { return static_cast<T*>(allocate_large(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) noexcept { free_large(p, n * sizeof(T)); }
+
+  template <typename U>
+  bool operator==(const huge_page_allocator<U>&) const noexcept {
+    return true;
+  }
+};
+
+}  // namespace sb
