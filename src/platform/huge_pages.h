@@ -10,7 +10,7 @@ namespace sb {
 
 // Buffers from 2 MiB up are aligned to 2 MiB, rounded up to whole 2 MiB
 // pages and marked for huge pages where the system offers them; smaller
-// ones are ordinary allocations. Frees with the size it was given.
+// ones are ordinary allocations. Freed with the size they were asked with.
 void* allocate_large(std::size_t bytes);
 void free_large(void* p, std::size_t bytes) noexcept;
 
