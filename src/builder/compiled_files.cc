@@ -29,10 +29,10 @@ class byte_writer {
   }
 
   void put_u8(uint8_t v) { *at_++ = static_cast<char>(v); }
-  void put_u16(uint16_t v) { put_le<2>(v); }
-  void put_i16(int16_t v) { put_le<2>(static_cast<uint16_t>(v)); }
-  void put_i32(int32_t v) { put_le<4>(static_cast<uint32_t>(v)); }
-  void put_f64(double v) { put_le<8>(std::bit_cast<uint64_t>(v)); }
+  void put_u16(uint16_t v) { put_le(v); }
+  void put_i16(int16_t v) { put_le(static_cast<uint16_t>(v)); }
+  void put_i32(int32_t v) { put_le(static_cast<uint32_t>(v)); }
+  void put_f64(double v) { put_le(std::bit_cast<uint64_t>(v)); }
   void put_bytes(const std::string& s) {
     if (s.empty()) return;
     std::memcpy(at_, s.data(), s.size());
@@ -46,10 +46,16 @@ class byte_writer {
   }
 
  private:
-  template <int width>
-  void put_le(uint64_t v) {
-    for (int i = 0; i < width; ++i) at_[i] = static_cast<char>(static_cast<uint8_t>(v >> (8 * i)));
-    at_ += width;
+  // A little-endian host stores the value as it is; any other puts it byte
+  // by byte, lowest first.
+  template <typename Unsigned>
+  void put_le(Unsigned v) {
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(at_, &v, sizeof v);
+    } else {
+      for (size_t i = 0; i < sizeof v; ++i) at_[i] = static_cast<char>(static_cast<uint8_t>(v >> (8 * i)));
+    }
+    at_ += sizeof v;
   }
   Bytes bytes_;
   char* at_ = nullptr;
@@ -96,7 +102,8 @@ Bytes encode_plan(const track_plan_t& plan) {
   return w.take();
 }
 
-// The plan file's bytes, on huge pages like the plan itself.
+// The plan file's bytes, on huge pages like the plan itself, left
+// uninitialised until the encoder writes every one of them.
 using large_bytes = std::vector<char, huge_page_allocator<char>>;
 
 }  // namespace

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
+#include <utility>
 
 namespace sb {
 
@@ -24,6 +26,17 @@ struct huge_page_allocator {
 
   T* allocate(std::size_t n) { return static_cast<T*>(allocate_large(n * sizeof(T))); }
   void deallocate(T* p, std::size_t n) noexcept { free_large(p, n * sizeof(T)); }
+
+  // Growing a container default-initialises its new elements: bytes that
+  // are about to be overwritten are not cleared first.
+  template <typename U>
+  void construct(U* p) noexcept(noexcept(U())) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
 
   template <typename U>
   bool operator==(const huge_page_allocator<U>&) const noexcept {
