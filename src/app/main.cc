@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "app/inspect_command.h"
 #include "app/plain_run.h"
 #include "platform/program_folder.h"
 
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   app.add_option("--dir", dir, "Write the scenario into DIR instead of the program's folder")
       ->type_name("DIR");
   app.require_subcommand(0, 1);
+  sb::inspect_options inspect;
+  CLI::App* inspect_command = sb::add_inspect_command(app, inspect);
 
   try {
     app.parse(argc, argv);
@@ -29,9 +32,11 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << "scenario-builder: " << e.what() << "\n"
-              << "Usage: scenario-builder [--dir DIR] | --help | --version\n";
+              << "Usage: scenario-builder [--dir DIR] | inspect FILE [OPTIONS] | --help | --version\n";
     return 2;
   }
+
+  if (inspect_command->parsed()) return sb::run_inspect(inspect);
 
   std::string folder = dir;
   if (folder.empty()) {
