@@ -147,5 +147,13 @@ TEST(CompiledReaders, DamagedContents) {
   EXPECT_NE(p.error->message.find("unknown tag -32766"), std::string::npos);
 }
 
+TEST(CompiledReaders, KindOfAFileFollowsFromItsName) {
+  EXPECT_EQ(compiled_kind_of_name("/a/Ortesa-Vildoro_linea.dat"), compiled_kind::plan);
+  EXPECT_EQ(compiled_kind_of_name("Ortesa-Vildoro_418.sim"), compiled_kind::table);
+  EXPECT_EQ(compiled_kind_of_name("Ortesa-Vildoro_418.dat"), compiled_kind::cells);
+  EXPECT_EQ(compiled_kind_of_name("linea.dat.txt"), compiled_kind::unknown);
+  EXPECT_EQ(compiled_kind_of_name(""), compiled_kind::unknown);
+}
+
 }  // namespace
 }  // namespace sb

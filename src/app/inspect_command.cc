@@ -636,19 +636,6 @@ void print_plan(const track_plan_t& plan, const inspect_options& o, std::ostream
 
 // ---- the command ----
 
-bool ends_with(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// The writers form the names: route + "_linea.dat" for the plan, ".sim"
-// for the table, any other ".dat" for the cells.
-std::string kind_from_name(const std::string& path) {
-  if (ends_with(path, "_linea.dat")) return "plan";
-  if (ends_with(path, ".sim")) return "table";
-  if (ends_with(path, ".dat")) return "cells";
-  return {};
-}
-
 template <class T, class Print>
 int print_decoded(const decode_result<T>& r, const char* what, const inspect_options& o,
                   Print print, std::ostream& out, std::ostream& err) {
@@ -681,7 +668,15 @@ CLI::App* add_inspect_command(CLI::App& app, inspect_options& options) {
 }
 
 int run_inspect(const inspect_options& o, file_system& fs, std::ostream& out, std::ostream& err) {
-  const std::string kind = o.kind.empty() ? kind_from_name(o.path) : o.kind;
+  std::string kind = o.kind;
+  if (kind.empty()) {
+    switch (compiled_kind_of_name(o.path)) {
+      case compiled_kind::cells: kind = "cells"; break;
+      case compiled_kind::table: kind = "table"; break;
+      case compiled_kind::plan: kind = "plan"; break;
+      case compiled_kind::unknown: break;
+    }
+  }
   if (kind.empty()) {
     err << "scenario-builder: " << o.path
         << ": cannot tell the kind of compiled file from its name; give --kind "

@@ -200,4 +200,11 @@ decode_result<track_plan_t> decode_plan_file(std::string_view bytes) {
   return r;
 }
 
+compiled_kind compiled_kind_of_name(std::string_view path) {
+  if (path.ends_with("_linea.dat")) return compiled_kind::plan;
+  if (path.ends_with(".sim")) return compiled_kind::table;
+  if (path.ends_with(".dat")) return compiled_kind::cells;
+  return compiled_kind::unknown;
+}
+
 }  // namespace sb

@@ -35,4 +35,10 @@ decode_result<scenario_table_t> decode_table_file(std::string_view bytes);
 // every x, then every y.
 decode_result<track_plan_t> decode_plan_file(std::string_view bytes);
 
+enum class compiled_kind { unknown, cells, table, plan };
+
+// Which compiled file a path names, as the writers form names: route +
+// "_linea.dat" the plan, ".sim" the table, any other ".dat" the cells.
+compiled_kind compiled_kind_of_name(std::string_view path);
+
 }  // namespace sb
