@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/compile_command.h"
+#include "app/inspect_command.h"
 #include "app/plain_run.h"
 #include "platform/program_folder.h"
 #include "platform/ui_choice.h"
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
 
   sb::compile_options compile;
   CLI::App* compile_cmd = sb::add_compile_command(app, compile);
+  sb::inspect_options inspect;
+  CLI::App* inspect_cmd = sb::add_inspect_command(app, inspect);
 
   try {
     app.parse(argc, argv);
@@ -41,6 +44,7 @@ int main(int argc, char** argv) {
   // The tools for authors never open a window.
   if (!app.get_subcommands().empty()) sb::stay_in_console();
   if (compile_cmd->parsed()) return sb::run_compile(compile);
+  if (inspect_cmd->parsed()) return sb::run_inspect(inspect);
 
   std::string folder = dir;
   if (folder.empty()) {
