@@ -218,7 +218,7 @@ void draw_profile(svg::writer& w, const line_data& d, const std::vector<track_ce
   size_t longest = 0;
   for (const station_mark& s : d.stations) longest = std::max(longest, station_label(s).size());
   const double label_band = std::clamp(double(longest) * label_size * char_width + 16, 40.0, 190.0);
-  const double axis_left = b.x + 62, axis_right = b.right() - 58;
+  const double axis_left = b.x + 96, axis_right = b.right() - 58;
   const double chart_top = b.y + 28 + label_band;
   const double legend_h = 30, km_axis_h = 34, mark_row = 18;
   const int mark_rows = 3;
@@ -617,7 +617,7 @@ std::string render_route_svg(const std::vector<track_cell>& cells, const scenari
   const track_plan_t empty_plan;
   if (tall) {
     draw_plan(w, d, shown_plan ? shown_plan : (plan ? &empty_plan : nullptr), {16, 50, 380, height - 66});
-    draw_profile(w, d, cells, {416, 50, width - 416 - 16, height - 66});
+    draw_profile(w, d, cells, {400, 50, width - 400 - 16, height - 66});
   } else {
     draw_plan(w, d, shown_plan, {16, 50, width - 32, 400});
     draw_profile(w, d, cells, {16, 470, width - 32, height - 470 - 16});
