@@ -7,8 +7,10 @@
 #include <string>
 
 #include "app/compile_command.h"
+#include "app/inspect_command.h"
 #include "app/plain_run.h"
 #include "platform/program_folder.h"
+#include "platform/ui_choice.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Writes and compiles the Ortesa-Vildoro scenario for train 418.\n"
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
 
   sb::compile_options compile;
   CLI::App* compile_cmd = sb::add_compile_command(app, compile);
+  sb::inspect_options inspect;
+  CLI::App* inspect_cmd = sb::add_inspect_command(app, inspect);
 
   try {
     app.parse(argc, argv);
@@ -37,7 +41,10 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // The tools for authors never open a window.
+  if (!app.get_subcommands().empty()) sb::stay_in_console();
   if (compile_cmd->parsed()) return sb::run_compile(compile);
+  if (inspect_cmd->parsed()) return sb::run_inspect(inspect);
 
   std::string folder = dir;
   if (folder.empty()) {

@@ -23,6 +23,8 @@ compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system
   if (!model.has_cells()) return result;
 
   signal_protection_pass(model);
+  // The pass's codes are found in the cells, not in a text.
+  if (model.error_code >= 11 && model.error_code <= 13) result.site = {{}, 0, true, {}};
 
   result.stamp_error = stamp_integrity(model);
   if (result.stamp_error != 0) return result;
