@@ -88,6 +88,7 @@ run_result run_program(const std::string& program, const std::vector<std::string
     ::dup2(out, 1);
     ::dup2(err, 2);
     if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
+    ::unsetenv("DISPLAY");
     for (const auto& [name, value] : env) {
       if (value) ::setenv(name.c_str(), value->c_str(), 1);
       else ::unsetenv(name.c_str());

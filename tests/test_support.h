@@ -44,7 +44,9 @@ using env_changes = std::vector<std::pair<std::string, std::optional<std::string
 
 // Runs a program with arguments, without a shell, with `cwd` as its
 // working folder (when not empty), stdin closed and this process's
-// environment with `env` applied.
+// environment with `env` applied. DISPLAY is removed unless `env` sets it:
+// programs under test open no window on the display that the desktop tests
+// watch.
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::string& cwd = {}, const env_changes& env = {});
 
