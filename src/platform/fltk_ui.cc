@@ -143,3 +143,8 @@ void desktop_message_box(const std::string& text) {
 }
 
 }  // namespace sb
+
+const sb::desktop_face* sb_desktop_face() {
+  static const sb::desktop_face face{sb::desktop_available, sb::desktop_wait_window, sb::desktop_message_box};
+  return &face;
+}
