@@ -22,7 +22,10 @@ compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system
   // Without cells there is nothing to complete, stamp or write.
   if (!model.has_cells()) return result;
 
+  const int32_t read_code = model.error_code;
   signal_protection_pass(model);
+  // The pass's codes belong to no row of the texts, but carry a chainage.
+  if (model.error_code != read_code) result.site = {{}, 0, true, {}};
 
   result.stamp_error = stamp_integrity(model);
   if (result.stamp_error != 0) return result;
