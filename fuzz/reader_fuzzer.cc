@@ -9,6 +9,10 @@
 //   bytes 1..   the line text, up to the first "#####"
 //   after it    the train text; without a "#####" there is no train file
 // Every other byte goes to the texts unchanged (NUL, CR, high bytes).
+//
+// The route length is not capped: a 1000000 m route means a plan of about
+// a million points and a fraction of a second per run under the
+// sanitizers, which is slow but is what the program itself accepts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
