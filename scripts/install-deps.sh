@@ -7,7 +7,7 @@ needed=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   clang libclang-rt-14-dev
-  libfltk1.3-dev xvfb xauth xdotool x11-utils
+  libfltk1.3-dev fonts-urw-base35 xvfb xauth xdotool x11-utils imagemagick
   librsvg2-bin hyperfine time
 )
 

@@ -74,7 +74,7 @@ std::string drain(int fd) {
 }  // namespace
 
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& cwd) {
+                       const std::string& cwd, const env_changes& env) {
   // Output goes through temporary files so that neither pipe can fill up
   // while the other is being read.
   temp_folder scratch;
@@ -88,6 +88,11 @@ run_result run_program(const std::string& program, const std::vector<std::string
     ::dup2(out, 1);
     ::dup2(err, 2);
     if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
+    ::unsetenv("DISPLAY");
+    for (const auto& [name, value] : env) {
+      if (value) ::setenv(name.c_str(), value->c_str(), 1);
+      else ::unsetenv(name.c_str());
+    }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));

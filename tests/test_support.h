@@ -1,7 +1,9 @@
 // Small helpers shared by the tests.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sb::test {
@@ -36,10 +38,17 @@ struct run_result {
   std::string out;
   std::string err;
 };
+// Changes to the environment a program inherits: a value sets the
+// variable, none removes it.
+using env_changes = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
 // Runs a program with arguments, without a shell, with `cwd` as its
-// working folder (when not empty) and stdin closed.
+// working folder (when not empty), stdin closed and this process's
+// environment with `env` applied. DISPLAY is removed unless `env` sets it:
+// programs under test open no window on the display that the desktop tests
+// watch.
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& cwd = {});
+                       const std::string& cwd = {}, const env_changes& env = {});
 
 // The built program under test.
 std::string program_path();

@@ -7,8 +7,11 @@
 #include <string>
 
 #include "app/compile_command.h"
+#include "app/inspect_command.h"
 #include "app/plain_run.h"
+#include "app/plot_command.h"
 #include "platform/program_folder.h"
+#include "platform/ui_choice.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Writes and compiles the Ortesa-Vildoro scenario for train 418.\n"
@@ -22,6 +25,10 @@ int main(int argc, char** argv) {
 
   sb::compile_options compile;
   CLI::App* compile_cmd = sb::add_compile_command(app, compile);
+  sb::inspect_options inspect;
+  CLI::App* inspect_cmd = sb::add_inspect_command(app, inspect);
+  sb::plot_options plot;
+  CLI::App* plot_cmd = sb::add_plot_command(app, plot);
 
   try {
     app.parse(argc, argv);
@@ -37,7 +44,11 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // The tools for authors never open a window.
+  if (!app.get_subcommands().empty()) sb::stay_in_console();
   if (compile_cmd->parsed()) return sb::run_compile(compile);
+  if (inspect_cmd->parsed()) return sb::run_inspect(inspect);
+  if (plot_cmd->parsed()) return sb::run_plot(plot);
 
   std::string folder = dir;
   if (folder.empty()) {

@@ -3,11 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "app/errore.h"
 #include "builder/compile_step.h"
 #include "builder/error_codes.h"
-#include "builder/error_report.h"
 #include "documents/documents.h"
-#include "platform/message_box.h"
 #include "platform/wait_window.h"
 
 namespace sb {
@@ -18,9 +17,6 @@ int io_failure(const io_result& r) {
   std::fprintf(stderr, "scenario-builder: %s\n", r.message.c_str());
   return 2;
 }
-
-// Shows a build error that ends the program; the caller then ends with 1.
-void errore(const std::string& a) { show_message_box(errore_text(a)); }
 
 }  // namespace
 
@@ -36,14 +32,14 @@ int run_plain(const std::string& folder) {
     const io_result r = write(model, fs, folder);
     if (!r) return io_failure(r);
   }
+  return compile_and_report(model, fs, folder);
+}
 
+int compile_and_report(scenario_model& model, file_system& fs, const std::string& folder) {
   int32_t j = 1;
   const compile_result built = memorizza_percorso(model, j, fs, folder, write_policy::always);
   if (!built.io) return io_failure(built.io);
-  if (built.stamp_error != 0) {
-    errore(std::to_string(built.stamp_error));
-    return 1;
-  }
+  if (built.stamp_error != 0) return errore(std::to_string(built.stamp_error));
   if (model.error_code != 0) {
     // The files are written all the same; the failure is never hidden.
     std::fprintf(stderr, "%s\n", describe_error(model.error_code, model.error_position, built.site).c_str());

@@ -22,10 +22,9 @@ compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system
   // Without cells there is nothing to complete, stamp or write.
   if (!model.has_cells()) return result;
 
-  const int32_t read_code = model.error_code;
   signal_protection_pass(model);
-  // The pass's codes belong to no row of the texts, but carry a chainage.
-  if (model.error_code != read_code) result.site = {{}, 0, true, {}};
+  // The pass's codes are found in the cells, not in a text.
+  if (model.error_code >= 11 && model.error_code <= 13) result.site = {{}, 0, true, {}};
 
   result.stamp_error = stamp_integrity(model);
   if (result.stamp_error != 0) return result;

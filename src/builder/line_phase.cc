@@ -52,7 +52,7 @@ struct line_reader {
     } while (gradient_fill < n);
   }
 
-  enum class row { done, beyond, failed };
+  using row = row_end;
 
   phase_end find_general() {
     row_line = 0;
@@ -207,38 +207,15 @@ struct line_reader {
     return row::done;
   }
 
-  // Returns stop when a row ended the reader, go_on at the end of the file
-  // or of the pass.
-  phase_end read_body() {
-    for (;;) {
-      if (in.at_end()) return phase_end::go_on;
-      m.current_field = in.read_text();
-      if (in.at_end()) return phase_end::go_on;
-      for (int i = 0; i < 2 && contains_exact(m.current_field, "-"); ++i) {
-        m.current_field = in.read_text();
-        if (in.at_end()) return phase_end::go_on;
-      }
-      row_line = in.line();
-      const std::string& k = m.current_field;
-      // Every test is tried on the keyword field, each reading its own
-      // fields; only the board row changes the field, and it comes last.
-      const struct {
-        bool matches;
-        row (line_reader::*read)();
-      } tests[] = {
-          {contains_folded(k, "pendenza"), &line_reader::gradient_row},
-          {m.geometry_flag != 0 && contains_folded(k, "curva"), &line_reader::curve_row},
-          {contains_folded(k, "montagna"), &line_reader::mountain_row},
-          {contains_folded(k, "indicatori_v"), &line_reader::indicator_row},
-          {contains_folded(k, "cartello") && contains_folded(k, "indicat"), &line_reader::board_row},
-      };
-      for (const auto& test : tests) {
-        if (!test.matches) continue;
-        const row r = (this->*test.read)();
-        if (r == row::beyond) return phase_end::go_on;
-        if (r == row::failed) return phase_end::stop;
-      }
-    }
+  // Only the board row changes the keyword field, and it comes last.
+  std::array<row_test<line_reader>, 5> tests_for(const std::string& k) const {
+    return {{
+        {contains_folded(k, "pendenza"), &line_reader::gradient_row},
+        {m.geometry_flag != 0 && contains_folded(k, "curva"), &line_reader::curve_row},
+        {contains_folded(k, "montagna"), &line_reader::mountain_row},
+        {contains_folded(k, "indicatori_v"), &line_reader::indicator_row},
+        {contains_folded(k, "cartello") && contains_folded(k, "indicat"), &line_reader::board_row},
+    }};
   }
 
   void finish() {
@@ -272,7 +249,8 @@ phase_end read_line_file(context& c) {
   c.board_slot = table_row::first_board;
   if (m.track_plan.exists()) seed_track_plan(m.track_plan);
 
-  if (r.read_body() == phase_end::stop) return phase_end::stop;
+  if (read_body(r, [&r](const std::string& k) { return r.tests_for(k); }) == phase_end::stop)
+    return phase_end::stop;
   r.finish();
   return phase_end::go_on;
 }

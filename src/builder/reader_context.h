@@ -1,6 +1,7 @@
 // State shared by the two phases of the reader. Internal to the reader.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -61,6 +62,49 @@ struct context {
   // The bound test: (p + margin) / 50 above last_cell.
   bool beyond_line(int64_t p, int64_t margin) const { return p + margin > int64_t{50} * m.last_cell; }
 };
+
+// How a row of a file's body ended.
+enum class row_end {
+  done,
+  beyond,  // an item lay beyond the cells: the pass over the file ends
+  failed   // the reader ends
+};
+
+// Reads the next keyword field of a file's body into `field`, passing over
+// up to two comment fields. False at the end of the file: a file's last
+// field is never interpreted.
+inline bool next_keyword_field(field_cursor& in, std::string& field) {
+  if (in.at_end()) return false;
+  field = in.read_text();
+  if (in.at_end()) return false;
+  for (int i = 0; i < 2 && contains_exact(field, "-"); ++i) {
+    field = in.read_text();
+    if (in.at_end()) return false;
+  }
+  return true;
+}
+
+template <class Reader>
+struct row_test {
+  bool matches;
+  row_end (Reader::*read)();
+};
+
+// The body of either file: every keyword test is tried on each keyword
+// field in order, each matching row reading its own fields.
+template <class Reader, class Tests>
+phase_end read_body(Reader& reader, Tests tests_for) {
+  for (;;) {
+    if (!next_keyword_field(reader.in, reader.m.current_field)) return phase_end::go_on;
+    reader.row_line = reader.in.line();
+    for (const row_test<Reader>& test : tests_for(reader.m.current_field)) {
+      if (!test.matches) continue;
+      const row_end r = (reader.*test.read)();
+      if (r == row_end::beyond) return phase_end::go_on;
+      if (r == row_end::failed) return phase_end::stop;
+    }
+  }
+}
 
 // Both return go_on when the next phase (or the end) should follow.
 phase_end read_line_file(context& c);

@@ -30,7 +30,7 @@ struct train_reader {
   int32_t speed = 0;
   int32_t adhesion = 0;
 
-  enum class row { done, beyond, failed };
+  using row = row_end;
 
   row fail(int32_t code) {
     c.record(code, row_line);
@@ -214,41 +214,19 @@ struct train_reader {
     return row::done;
   }
 
-  // Returns stop when a row ended the reader, go_on at the end of the file
-  // or of the pass.
-  phase_end read_body() {
-    for (;;) {
-      if (in.at_end()) return phase_end::go_on;
-      m.current_field = in.read_text();
-      if (in.at_end()) return phase_end::go_on;
-      for (int i = 0; i < 2 && contains_exact(m.current_field, "-"); ++i) {
-        m.current_field = in.read_text();
-        if (in.at_end()) return phase_end::go_on;
-      }
-      row_line = in.line();
-      const std::string& k = m.current_field;
-      const struct {
-        bool matches;
-        row (train_reader::*read)();
-      } tests[] = {
-          {contains_folded(k, "frenata") && contains_folded(k, "massa"), &train_reader::braked_mass_row},
-          {contains_folded(k, "vetture"), &train_reader::coaches_row},
-          {contains_folded(k, "velocit"), &train_reader::speed_row},
-          {contains_folded(k, "aderenza"), &train_reader::adhesion_row},
-          {contains_folded(k, "orologio"), &train_reader::clock_row},
-          {contains_folded(k, "sabbia"), &train_reader::sand_row},
-          {contains_folded(k, "segnale"), &train_reader::signal_row},
-          {contains_folded(k, "rallentamento"), &train_reader::slowdown_row},
-          {contains_folded(k, "abbattimento"), &train_reader::reduction_row},
-          {contains_folded(k, "stazione"), &train_reader::station_row_read},
-      };
-      for (const auto& test : tests) {
-        if (!test.matches) continue;
-        const row r = (this->*test.read)();
-        if (r == row::beyond) return phase_end::go_on;
-        if (r == row::failed) return phase_end::stop;
-      }
-    }
+  std::array<row_test<train_reader>, 10> tests_for(const std::string& k) const {
+    return {{
+        {contains_folded(k, "frenata") && contains_folded(k, "massa"), &train_reader::braked_mass_row},
+        {contains_folded(k, "vetture"), &train_reader::coaches_row},
+        {contains_folded(k, "velocit"), &train_reader::speed_row},
+        {contains_folded(k, "aderenza"), &train_reader::adhesion_row},
+        {contains_folded(k, "orologio"), &train_reader::clock_row},
+        {contains_folded(k, "sabbia"), &train_reader::sand_row},
+        {contains_folded(k, "segnale"), &train_reader::signal_row},
+        {contains_folded(k, "rallentamento"), &train_reader::slowdown_row},
+        {contains_folded(k, "abbattimento"), &train_reader::reduction_row},
+        {contains_folded(k, "stazione"), &train_reader::station_row_read},
+    }};
   }
 
   void finish() {
@@ -280,7 +258,8 @@ phase_end read_train_file(context& c) {
     c.m.current_field = r.in.read_text();
   } while (!contains_folded(c.m.current_field, "[generale]") && !r.in.at_end());
 
-  if (r.read_body() == phase_end::stop) return phase_end::stop;
+  if (read_body(r, [&r](const std::string& k) { return r.tests_for(k); }) == phase_end::stop)
+    return phase_end::stop;
   r.finish();
   return phase_end::go_on;
 }

@@ -1,0 +1,32 @@
+// `scenario-builder plot`: draws a compiled scenario's plan and profile
+// into one SVG file.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace CLI {
+class App;
+}
+
+namespace sb {
+
+struct plot_options {
+  std::string route;
+  std::string train;
+  std::string dir = ".";
+  std::string svg;  // the picture to write
+};
+
+CLI::App* add_plot_command(CLI::App& app, plot_options& options);
+
+// Exit status: 0 drawn, 1 a compiled file is damaged, 2 usage or
+// input/output failure (a missing cell or table file among them). A missing
+// plan file is no failure: the profile is drawn alone.
+int run_plot(const plot_options& options, file_system& fs, std::ostream& err);
+// The same on the disk and stderr.
+int run_plot(const plot_options& options);
+
+}  // namespace sb

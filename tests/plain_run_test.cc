@@ -1,0 +1,99 @@
+// The program as a person runs it: the plain run and its command line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "test_support.h"
+
+namespace sb {
+namespace {
+
+using test::list_folder;
+using test::read_bytes;
+using test::run_program;
+using test::temp_folder;
+
+const std::vector<std::string> kLeftByARun{
+    "Ortesa-Vildoro_418.dat",           "Ortesa-Vildoro_418.sim",
+    "Ortesa-Vildoro_418_note.txt",      "Ortesa-Vildoro_418_rallentamenti.txt",
+    "Ortesa-Vildoro_418_scheda_treno.txt", "Ortesa-Vildoro_linea.dat"};
+
+TEST(PlainRun, LeavesThePapersAndTheCompiledFiles) {
+  temp_folder dir;
+  const auto r = run_program(test::program_path(), {"--dir", dir.path()});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(r.err, "");  // stderr is no terminal: no stand-in label
+  EXPECT_EQ(list_folder(dir.path()), kLeftByARun);
+  EXPECT_EQ(read_bytes(dir.file("Ortesa-Vildoro_418.dat")).size(), 109515u);
+  EXPECT_EQ(read_bytes(dir.file("Ortesa-Vildoro_linea.dat")).size(), 7299964u);
+  // Cell 1 carries the marker 5121 and the og code 2411.
+  EXPECT_EQ(read_bytes(dir.file("Ortesa-Vildoro_418.dat")).substr(16, 4), std::string("\x01\x14\x6b\x09", 4));
+}
+
+TEST(PlainRun, WithoutArgumentsWritesBesideTheProgram) {
+  temp_folder dir;
+  const std::string copy = dir.file("scenario-builder");
+  std::filesystem::copy_file(test::program_path(), copy);
+  temp_folder elsewhere;
+  const auto r = run_program(copy, {}, elsewhere.path());
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  std::vector<std::string> expected = kLeftByARun;
+  expected.push_back("scenario-builder");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(list_folder(dir.path()), expected);
+  EXPECT_TRUE(list_folder(elsewhere.path()).empty());
+}
+
+TEST(PlainRun, ReplacesOlderLongerFilesWhole) {
+  temp_folder dir;
+  for (const auto& name : kLeftByARun) test::write_bytes(dir.file(name), std::string(8'000'000, 'x'));
+  ASSERT_EQ(run_program(test::program_path(), {"--dir", dir.path()}).exit_status, 0);
+  temp_folder fresh;
+  ASSERT_EQ(run_program(test::program_path(), {"--dir", fresh.path()}).exit_status, 0);
+  for (const auto& name : kLeftByARun) EXPECT_EQ(read_bytes(dir.file(name)), read_bytes(fresh.file(name))) << name;
+}
+
+TEST(PlainRun, AFolderThatCannotBeWrittenEndsTheRun) {
+  temp_folder dir;
+  // A missing folder is not created.
+  auto r = run_program(test::program_path(), {"--dir", dir.file("missing")});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.err, "scenario-builder: " + dir.file("missing/Ortesa-Vildoro_linea.txt") +
+                       ": No such file or directory\n");
+  EXPECT_TRUE(list_folder(dir.path()).empty());
+  // A file standing where the folder should be.
+  test::write_bytes(dir.file("plain"), "x");
+  r = run_program(test::program_path(), {"--dir", dir.file("plain")});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_NE(r.err.find(dir.file("plain/Ortesa-Vildoro_linea.txt") + ": Not a directory"), std::string::npos) << r.err;
+  // A folder standing where an output file should be: the run stops there,
+  // files written before it stay, no temporary is left behind.
+  temp_folder out;
+  ASSERT_EQ(::mkdir(out.file("Ortesa-Vildoro_418.sim").c_str(), 0755), 0);
+  r = run_program(test::program_path(), {"--dir", out.path()});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.err, "scenario-builder: " + out.file("Ortesa-Vildoro_418.sim") + ": Is a directory\n");
+  for (const auto& name : list_folder(out.path())) EXPECT_NE(name[0], '.') << name;
+}
+
+TEST(CommandLine, HelpVersionAndUsage) {
+  auto r = run_program(test::program_path(), {"--help"});
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_NE(r.out.find("--dir"), std::string::npos);
+  EXPECT_NE(r.out.find("compile"), std::string::npos);
+  r = run_program(test::program_path(), {"--version"});
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_EQ(r.out.rfind("scenario-builder ", 0), 0u);
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"bogus"}, {"--frobnicate"}, {"--dir"}}) {
+    temp_folder cwd;
+    r = run_program(test::program_path(), args, cwd.path());
+    EXPECT_EQ(r.exit_status, 2) << args[0];
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("scenario-builder:"), std::string::npos);
+    EXPECT_TRUE(list_folder(cwd.path()).empty());
+  }
+}
+
+}  // namespace
+}  // namespace sb
