@@ -31,7 +31,8 @@ test: build
 test-sanitize: deps
 	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DSB_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j $(JOBS)
 
 # A short run of the reader's fuzzer (clang, libFuzzer) on a scratch copy
 # of the seed corpus and of freshly made seeds; fuzz/corpus is never
