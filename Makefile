@@ -4,7 +4,11 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DSB_WERROR=ON
 
-.PHONY: deps configure build run test bench clean
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 60
+
+.PHONY: deps configure build run test bench test-sanitize fuzz-smoke clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -28,5 +32,26 @@ bench: build
 	./$(BUILD)/scenario_bench
 	BUILD=$(BUILD) bench/run.sh
 
+# The unit tests again, built with address and undefined-behaviour
+# sanitizers.
+test-sanitize: deps
+	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DSB_SANITIZE=ON -DSB_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# A short run of the reader's fuzzer (clang, libFuzzer) on a scratch copy
+# of the seed corpus and of freshly made seeds; fuzz/corpus is never
+# written. FUZZ_TIME=1800 for a real run.
+fuzz-smoke: deps
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DSB_FUZZ=ON -DSB_TESTS=OFF -DSB_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target reader_fuzzer make_corpus
+	@work=$$(mktemp -d) && trap 'rm -rf "$$work"' EXIT && \
+	  mkdir "$$work/corpus" "$$work/fresh" && cp fuzz/corpus/* "$$work/corpus/" && \
+	  ./$(FUZZ_BUILD)/make_corpus "$$work/fresh" && cp "$$work/fresh"/* "$$work/corpus/" && \
+	  ./$(FUZZ_BUILD)/reader_fuzzer -dict=fuzz/reader.dict -max_total_time=$(FUZZ_TIME) \
+	    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	    -artifact_prefix="$$PWD/$(FUZZ_BUILD)/" "$$work/corpus"
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
