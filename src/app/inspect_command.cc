@@ -640,8 +640,7 @@ template <class T, class Print>
 int print_decoded(const decode_result<T>& r, const char* what, const inspect_options& o,
                   Print print, std::ostream& out, std::ostream& err) {
   if (!r) {
-    err << "scenario-builder: " << o.path << ": bad " << what << " file at byte "
-        << num(static_cast<int64_t>(r.error->offset)) << ": " << r.error->message << "\n";
+    err << "scenario-builder: " << describe_decode_error(o.path, what, *r.error) << "\n";
     return 1;
   }
   print(r.value, o, out);

@@ -28,8 +28,7 @@ std::optional<T> load(file_system& fs, const std::string& path, const char* what
   }
   decode_result<T> d = decode(bytes);
   if (!d) {
-    err << "scenario-builder: " << path << ": bad " << what << " file at byte " << d.error->offset << ": "
-        << d.error->message << "\n";
+    err << "scenario-builder: " << describe_decode_error(path, what, *d.error) << "\n";
     status = 1;
     return std::nullopt;
   }

@@ -207,4 +207,9 @@ compiled_kind compiled_kind_of_name(std::string_view path) {
   return compiled_kind::unknown;
 }
 
+std::string describe_decode_error(const std::string& path, const std::string& kind,
+                                  const decode_error& e) {
+  return path + ": bad " + kind + " file at byte " + std::to_string(e.offset) + ": " + e.message;
+}
+
 }  // namespace sb

@@ -19,6 +19,10 @@ struct decode_error {
   std::string message;
 };
 
+// "PATH: bad KIND file at byte N: MESSAGE", as the tools report it.
+std::string describe_decode_error(const std::string& path, const std::string& kind,
+                                  const decode_error& e);
+
 template <class T>
 struct decode_result {
   T value{};                          // meaningful only without an error
