@@ -124,7 +124,7 @@ TEST(ProgressiveOrdina, Cases) {
       r.range_end = c.in[i].value;
       r.position = c.in[i].flag;
     }
-    progressive_ordina(m);
+    ASSERT_TRUE(progressive_ordina(m));
     for (int i = 0; i < 3; ++i) {
       const auto& r = m.scenario_table[static_cast<size_t>(81 + i)];
       EXPECT_EQ(r.range_start, c.out[i].start) << "row " << 81 + i << " of case " << (&c - cases);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "builder/error_codes.h"
 #include "reader_fixture.h"
@@ -310,6 +311,95 @@ TEST(Reader, StationExtents) {
   // Type 5: an end marker, no approach codes.
   EXPECT_EQ(o.m.cells[6002].kind, cell_kind::station_end);
   EXPECT_EQ(o.m.cells[6001].approach_code, 0);
+}
+
+// Corner cases where the reader's behaviour was decided on purpose: each
+// small scenario shows one of them.
+TEST(Reader, DecidedCornerCases) {
+  const auto boards = [](int count, int first_at) {
+    std::vector<std::string> rows;
+    for (int b = 0; b < count; ++b)
+      rows.push_back("cartello_indicatore, " + std::to_string(first_at + 100 * b) + ", B" + std::to_string(b));
+    return rows;
+  };
+  const auto with = [](std::vector<std::string> rows, const std::vector<std::string>& more) {
+    rows.insert(rows.end(), more.begin(), more.end());
+    return rows;
+  };
+  const auto text_of = [](const std::vector<std::string>& rows, const char* length) {
+    return line_text(std::vector<std::string_view>(rows.begin(), rows.end()), length);
+  };
+  const std::string station_ok = "stazione, 60000, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, S";
+  const std::string empty_train = train_text({});
+
+  struct corner {
+    const char* name;
+    std::string line;
+    std::string train;
+    int32_t code;
+    std::function<void(const scenario_model&)> check;
+  };
+  const std::vector<corner> cases = {
+      // Three speed rows at the last chainage the bound test allows push the
+      // fill index to the last cell; the end fill still writes that cell.
+      {"end_fill_writes_the_last_cell", line_text({}),
+       train_text({"velocita, 16900, 100", "velocita, 16900, 100", "velocita, 16900, 80"}), 0,
+       [](const scenario_model& m) {
+         EXPECT_EQ(m.cells[339].speed_code, 20);
+         EXPECT_EQ(m.cells[340].speed_code, 16);
+       }},
+      {"end_fill_fifth_too_big", line_text({}),
+       train_text({"velocita, 16900, 100", "velocita, 16900, 100", "velocita, 16900, 1280"}), 25, {}},
+      // The reduction value keeps its low 16 bits.
+      {"reduction_value_narrowed", line_text({}), train_text({"abbattimento, 1000, 40000"}), 0,
+       [](const scenario_model& m) {
+         EXPECT_EQ(m.cells[20].kind, cell_kind::reduction_point);
+         EXPECT_EQ(m.cells[20].value_1, -25536);
+       }},
+      // With 80 boards no row is left for a station: its own faults come
+      // first, and a sound one is refused with 10 without touching a board.
+      {"station_fault_before_no_row", text_of(boards(80, 1000), "100000"),
+       train_text({"stazione, 60000, 2, 250, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, S"}), 9, {}},
+      {"station_without_a_row", text_of(boards(80, 1000), "100000"), train_text({station_ok}), 10,
+       [](const scenario_model& m) {
+         EXPECT_EQ(m.scenario_table[1].text, "B79");
+         EXPECT_EQ(m.scenario_table[1].position, 0);
+       }},
+      {"station_in_the_last_free_row", text_of(boards(79, 1000), "100000"), train_text({station_ok}), 10,
+       [](const scenario_model& m) { EXPECT_EQ(m.scenario_table[1].text, "S"); }},
+      // The 81st board: a taken cell first, then no row.
+      {"board_81_cell_taken", text_of(with(boards(80, 1000), {"cartello_indicatore, 1000, X"}), "100000"),
+       empty_train, 6, {}},
+      {"board_81_no_row", text_of(with(boards(80, 1000), {"cartello_indicatore, 90000, X"}), "100000"),
+       empty_train, 10, {}},
+      // Negative lengths keep cells down to -6950.
+      {"shortest_line", line_text({}, "-6950"), empty_train, 0,
+       [](const scenario_model& m) {
+         EXPECT_EQ(m.last_cell, 1);
+         EXPECT_EQ(m.cells.size(), 2u);
+         EXPECT_EQ(m.track_plan.size(), 51);
+       }},
+      {"negative_length", line_text({}, "-1"), kT, 0,
+       [](const scenario_model& m) { EXPECT_EQ(m.last_cell, 140); }},
+      {"no_cell_1", line_text({}, "-6951"), empty_train, 1, {}},
+      // Arithmetic that passes 32 bits is an unreadable text.
+      {"progression_raised_past_32_bits",
+       crlf({"[generale]", "lunghezza percorso, 10000", "progressiva chilometrica uno, 0, 2147483600, 1", "[fine]"}),
+       kT, 25, {}},
+      {"station_time_past_32_bits", line_text({}),
+       train_text({"stazione, 1000, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 1000000,0,0, A"}), 25, {}},
+      // An empty train file is passed over like one without "[generale]".
+      {"empty_train_file", line_text({}), "", 0,
+       [](const scenario_model& m) {
+         for (const track_cell& c : m.cells) EXPECT_EQ(c.speed_code, 0);
+       }},
+  };
+  for (const corner& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto o = read_scenario(c.line, c.train);
+    EXPECT_EQ(o.m.error_code, c.code) << describe_error(o.m.error_code, o.m.error_position, o.result.site);
+    if (c.check && o.m.error_code == c.code) c.check(o.m);
+  }
 }
 
 }  // namespace

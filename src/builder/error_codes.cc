@@ -8,7 +8,7 @@ namespace sb {
 namespace {
 
 constexpr std::array<std::pair<int32_t, std::string_view>, 28> kMeanings{{
-    {1, "route length outside 0 to 1000000 m"},
+    {1, "route length outside -6950 to 1000000 m"},
     {2, "a kilometric progression's start or value is not a multiple of 50"},
     {3, "signal repetition start is not a multiple of 50"},
     {4, "signal repetition end is not a multiple of 50"},

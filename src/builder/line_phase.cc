@@ -12,6 +12,9 @@ namespace sb::reader {
 namespace {
 
 constexpr int32_t max_route_length = 1000000;
+// The shortest line that still has a cell 1: 7000 m of cells follow the
+// route length, so a negative length down to this still builds.
+constexpr int32_t min_route_length = -6950;
 constexpr int64_t max_plan_index = 1000000;
 constexpr size_t max_text_length = 65535;  // the table file's length field
 
@@ -77,7 +80,7 @@ struct line_reader {
       if (contains_folded(f, "percorso") && contains_folded(f, "lunghezza")) {
         const int32_t length = in.read_int32();
         t[table_row::train_and_route].range_end = length;
-        if (length > max_route_length || length < 0) return fail(1);
+        if (length > max_route_length || length < min_route_length) return fail(1);
         m.total_metres = length + 7000;
         m.last_cell = static_cast<int32_t>(round_div(m.total_metres, 50));
         m.cells.assign(static_cast<size_t>(m.last_cell) + 1, track_cell{});
@@ -244,7 +247,8 @@ phase_end read_line_file(context& c) {
   if (end == phase_end::go_on) end = r.read_general_block();
   if (end == phase_end::stop) return end;
 
-  progressive_ordina(m);
+  if (!progressive_ordina(m))
+    throw read_failure{"a kilometric progression's value + 100 does not fit 32 bits", 0};
   m.mountain_count = 0;
   c.board_slot = table_row::first_board;
   if (m.track_plan.exists()) seed_track_plan(m.track_plan);

@@ -184,7 +184,7 @@ void memo_rallentamento(scenario_model& m, int32_t posizione, int32_t v, int32_t
   }
 }
 
-void progressive_ordina(scenario_model& m) {
+bool progressive_ordina(scenario_model& m) {
   using row_t = table_entry;
   auto& t = m.scenario_table;
   // As read: row 81 holds "tre", 82 "due", 83 "uno".
@@ -215,10 +215,13 @@ void progressive_ordina(scenario_model& m) {
     if (due.range_end > 0) set_rows(due, tre, uno);
     if (uno.range_end > 0) set_rows(uno, due, tre);
   }
-  for (int r = 81; r <= 83; ++r)
-    if (t[static_cast<size_t>(r)].position == 1)
-      t[static_cast<size_t>(r)].range_end =
-          static_cast<int32_t>(static_cast<uint32_t>(t[static_cast<size_t>(r)].range_end) + 100u);
+  for (int r = 81; r <= 83; ++r) {
+    table_entry& row = t[static_cast<size_t>(r)];
+    if (row.position != 1) continue;
+    if (row.range_end > INT32_MAX - 100) return false;
+    row.range_end += 100;
+  }
+  return true;
 }
 
 }  // namespace sb

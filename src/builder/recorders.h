@@ -28,7 +28,9 @@ void memo_segnale(scenario_model& m, int32_t posizione, int32_t sx, int32_t s1, 
 void memo_rallentamento(scenario_model& m, int32_t posizione, int32_t v, int32_t l,
                         int32_t f_tt, int32_t f_ta, int32_t d_v);
 
-void progressive_ordina(scenario_model& m);
+// False when a value raised by 100 for its flag would pass the 32-bit
+// range: an unreadable text, which the reader reports.
+[[nodiscard]] bool progressive_ordina(scenario_model& m);
 
 // Whether every cell the item would touch lies in 0 .. last_cell. The
 // reader refuses the rest before calling the recorder; the recorders

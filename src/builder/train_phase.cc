@@ -54,9 +54,11 @@ struct train_reader {
     return static_cast<uint8_t>(code);
   }
 
-  void fill_speeds_until(int64_t n) {
+  // A row's fill stops short of the last cell; the end fill may write it,
+  // and always writes at least one cell. No fill passes the last cell.
+  void fill_speeds_until(int64_t n, int64_t guard) {
     do {
-      if (speed_fill >= m.last_cell) break;
+      if (speed_fill >= guard) break;
       c.cell(speed_fill).speed_code = speed_code();
       ++speed_fill;
     } while (speed_fill < n);
@@ -83,7 +85,7 @@ struct train_reader {
     const int32_t v = in.read_int32();
     if (c.beyond_line(p, 100)) return beyond(p);
     const int64_t n = round_div(p, 50);
-    if (n > 0) fill_speeds_until(n);
+    if (n > 0) fill_speeds_until(n, m.last_cell);
     speed = v;
     return row::done;
   }
@@ -138,17 +140,18 @@ struct train_reader {
     if (w < 1) {
       cell.kind = cell_kind::reduction_point_no_value;
     } else {
-      if (w > INT16_MAX) throw read_failure{"reduction value " + std::to_string(w) + " does not fit 16 bits", row_line};
       cell.kind = cell_kind::reduction_point;
-      cell.value_1 = static_cast<int16_t>(w);
+      cell.value_1 = low16(w);
     }
     return row::done;
   }
 
   row station_row_read() {
-    // Rows 79 and 80 belong to the boards; a station never overwrites one.
-    if (station_row >= c.board_slot) return fail(10);
-    table_entry& s = m.scenario_table[static_cast<size_t>(station_row)];
+    // With 80 boards even row 1 holds a board text: the station is read
+    // and checked all the same, into a scratch row that is never stored,
+    // and refused only once its row is counted.
+    table_entry scratch;
+    table_entry& s = station_row <= c.board_slot ? m.scenario_table[static_cast<size_t>(station_row)] : scratch;
     s.position = in.read_int32();
     if (c.beyond_line(s.position, 800)) return beyond(s.position);
     if (s.position % 50 != 0) return fail_at(8, s.position);
@@ -231,7 +234,7 @@ struct train_reader {
 
   void finish() {
     c.remove_text(c.train_name);
-    fill_speeds_until(int64_t{m.last_cell} - 2);
+    fill_speeds_until(int64_t{m.last_cell} - 2, int64_t{m.last_cell} + 1);
     fill_adhesion_until(int64_t{m.last_cell} - 2);
     for (int r = 81; r <= 83; ++r) {
       const table_entry& p = m.scenario_table[static_cast<size_t>(r)];
@@ -253,10 +256,11 @@ phase_end read_train_file(context& c) {
   if (io_result r = c.fs.read_file(path, bytes); !r) throw io_stop{r};
 
   train_reader r{c, c.m, field_cursor(bytes)};
-  // At least one field is read; a file without "[generale]" gives nothing.
-  do {
+  // A file without "[generale]" gives nothing, an empty one included.
+  while (!r.in.at_end()) {
     c.m.current_field = r.in.read_text();
-  } while (!contains_folded(c.m.current_field, "[generale]") && !r.in.at_end());
+    if (contains_folded(c.m.current_field, "[generale]")) break;
+  }
 
   if (read_body(r, [&r](const std::string& k) { return r.tests_for(k); }) == phase_end::stop)
     return phase_end::stop;
