@@ -8,7 +8,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 60
 
-.PHONY: deps configure build run test bench test-sanitize fuzz-smoke clean
+.PHONY: deps configure build run test golden bench test-sanitize fuzz-smoke clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -26,6 +26,12 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Writes the golden outputs (tests/golden) and the scenario cases'
+# expectations (tests/cases) anew from what the program now does: after a
+# change meant to change an output. Look at `git diff` before committing.
+golden: build
+	cd $(BUILD) && SB_REGENERATE=1 ./unit_tests --gtest_filter='Golden.*:Cases/ScenarioCase.*'
+
 # The compile step and the encoders (Google Benchmark), then the whole
 # program against copying its outputs. Timings are figures, never tests.
 bench: build
@@ -41,15 +47,14 @@ test-sanitize: deps
 	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS) -E '^DesktopTest\.'
 
-# A short run of the reader's fuzzer (clang, libFuzzer) on a scratch copy
-# of the seed corpus and of freshly made seeds; fuzz/corpus is never
-# written. FUZZ_TIME=1800 for a real run.
+# A short run of the reader's fuzzer (clang, libFuzzer) on seeds made
+# afresh from the scenario cases, in a scratch folder. FUZZ_TIME=1800 for
+# a real run.
 fuzz-smoke: deps
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DSB_FUZZ=ON -DSB_TESTS=OFF -DSB_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target reader_fuzzer make_corpus
 	@work=$$(mktemp -d) && trap 'rm -rf "$$work"' EXIT && \
-	  mkdir "$$work/corpus" "$$work/fresh" && cp fuzz/corpus/* "$$work/corpus/" && \
-	  ./$(FUZZ_BUILD)/make_corpus "$$work/fresh" && cp "$$work/fresh"/* "$$work/corpus/" && \
+	  mkdir "$$work/corpus" && ./$(FUZZ_BUILD)/make_corpus tests/cases "$$work/corpus" && \
 	  ./$(FUZZ_BUILD)/reader_fuzzer -dict=fuzz/reader.dict -max_total_time=$(FUZZ_TIME) \
 	    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	    -artifact_prefix="$$PWD/$(FUZZ_BUILD)/" "$$work/corpus"

@@ -10,7 +10,8 @@
 #include "builder/compiled_files.h"
 #include "builder/scenario_files.h"
 #include "documents/documents.h"
-#include "synthetic_scenario.h"
+#include "support/memory_file_system.h"
+#include "support/synthetic_scenario.h"
 
 namespace {
 
@@ -23,9 +24,13 @@ sb::synthetic_scenario shipped_scenario() {
 }
 
 // Puts the two texts where the reader looks for them (it deletes them).
-void lay_texts(const sb::synthetic_scenario& s, sb::memory_file_system& fs) {
+void lay_texts(const sb::synthetic_scenario& s, sb::test::memory_file_system& fs) {
   const sb::scenario_identity id{s.route_name, s.train_number};
   fs.files.clear();
+  fs.written_sizes.clear();
+  // Only the sizes of the compiled files are kept: the product streams
+  // them to disk and holds none of them whole.
+  fs.keep_written = false;
   fs.files[sb::join_path(folder, sb::line_file_name(id))] = s.line_text;
   fs.files[sb::join_path(folder, sb::train_file_name(id))] = s.train_text;
 }
@@ -35,7 +40,7 @@ struct compile_outcome {
   size_t output_bytes = 0;
 };
 
-compile_outcome compile_once(const sb::synthetic_scenario& s, sb::memory_file_system& fs, scenario_model& model) {
+compile_outcome compile_once(const sb::synthetic_scenario& s, sb::test::memory_file_system& fs, scenario_model& model) {
   model = scenario_model{};
   model.route_name = s.route_name;
   model.train_number = s.train_number;
@@ -44,13 +49,13 @@ compile_outcome compile_once(const sb::synthetic_scenario& s, sb::memory_file_sy
   const sb::compile_result r = sb::memorizza_percorso(model, j, fs, folder, sb::write_policy::always);
   compile_outcome o;
   o.error_code = r.files_written ? model.error_code : -1;
-  for (const auto& [path, bytes] : fs.files) o.output_bytes += bytes.size();
+  for (const auto& [path, size] : fs.written_sizes) o.output_bytes += size;
   return o;
 }
 
 // A benchmark of a failing build would measure the wrong thing: stop.
 scenario_model compiled_or_die(const sb::synthetic_scenario& s) {
-  sb::memory_file_system fs;
+  sb::test::memory_file_system fs;
   scenario_model model;
   const compile_outcome o = compile_once(s, fs, model);
   if (o.error_code != 0) {
@@ -61,7 +66,7 @@ scenario_model compiled_or_die(const sb::synthetic_scenario& s) {
 }
 
 void compile_step(benchmark::State& state, const sb::synthetic_scenario& s) {
-  sb::memory_file_system fs;
+  sb::test::memory_file_system fs;
   scenario_model model;
   size_t output_bytes = 0;
   for (auto _ : state) {
@@ -80,20 +85,30 @@ void compile_step(benchmark::State& state, const sb::synthetic_scenario& s) {
       break;
     }
     output_bytes = 0;
-    for (const auto& [path, bytes] : fs.files) output_bytes += bytes.size();
+    for (const auto& [path, size] : fs.written_sizes) output_bytes += size;
     state.ResumeTiming();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * output_bytes));
   state.counters["output_bytes"] = static_cast<double>(output_bytes);
 }
 
+// Takes the encoder's chunks as the disk would, without keeping them.
+class counting_sink : public sb::byte_sink {
+ public:
+  void append(std::string_view bytes) override {
+    size += bytes.size();
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  size_t size = 0;
+};
+
 template <typename Encode>
 void encoder(benchmark::State& state, Encode encode) {
   size_t bytes = 0;
   for (auto _ : state) {
-    const std::string out = encode();
-    bytes = out.size();
-    benchmark::DoNotOptimize(out.data());
+    counting_sink out;
+    encode(out);
+    bytes = out.size;
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
   state.counters["output_bytes"] = static_cast<double>(bytes);
@@ -112,13 +127,13 @@ void register_all() {
   for (const auto& [name, model] : {std::pair{"shipped", &shipped_model}, std::pair{"largest", &largest_model}}) {
     const scenario_model* m = model;
     benchmark::RegisterBenchmark((std::string("encode_plan_file/") + name).c_str(), [m](benchmark::State& st) {
-      encoder(st, [m] { return sb::encode_plan_file(m->track_plan); });
+      encoder(st, [m](sb::byte_sink& out) { sb::encode_plan_file(m->track_plan, out); });
     })->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark((std::string("encode_table_file/") + name).c_str(), [m](benchmark::State& st) {
-      encoder(st, [m] { return sb::encode_table_file(m->scenario_table); });
+      encoder(st, [m](sb::byte_sink& out) { sb::encode_table_file(m->scenario_table, out); });
     })->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark((std::string("encode_cell_file/") + name).c_str(), [m](benchmark::State& st) {
-      encoder(st, [m] { return sb::encode_cell_file(m->cells); });
+      encoder(st, [m](sb::byte_sink& out) { sb::encode_cell_file(m->cells, out); });
     })->Unit(benchmark::kMicrosecond);
   }
 }

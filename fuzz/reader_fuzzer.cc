@@ -17,46 +17,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <string_view>
 
 #include "builder/compile_step.h"
 #include "builder/error_codes.h"
 #include "builder/scenario_files.h"
-#include "platform/file_system.h"
+#include "support/memory_file_system.h"
 
 namespace {
 
 constexpr std::string_view separator = "#####";
 constexpr const char* folder = "/f";
-
-// Reads the two texts from memory and keeps only the sizes of what is
-// written: copying megabytes of plan file into a map on every run would
-// slow the fuzzer down for nothing.
-class fuzz_files : public sb::file_system {
- public:
-  bool exists(const std::string& path) override { return texts.count(path) != 0 || sizes.count(path) != 0; }
-  sb::io_result read_file(const std::string& path, std::string& contents) override {
-    const auto it = texts.find(path);
-    if (it == texts.end()) return sb::io_result::failure(path, "No such file or directory");
-    contents = it->second;
-    return sb::io_result::success();
-  }
-  sb::io_result write_file(const std::string& path, std::string_view bytes) override {
-    texts.erase(path);
-    sizes[path] = bytes.size();
-    return sb::io_result::success();
-  }
-  sb::io_result remove_file(const std::string& path) override {
-    if (texts.erase(path) + sizes.erase(path) == 0)
-      return sb::io_result::failure(path, "No such file or directory");
-    return sb::io_result::success();
-  }
-
-  std::map<std::string, std::string> texts;
-  std::map<std::string, size_t> sizes;
-};
 
 [[noreturn]] void broken(const char* what) {
   std::fprintf(stderr, "reader_fuzzer: %s\n", what);
@@ -79,10 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string line_path = sb::join_path(folder, sb::line_file_name(id));
   const std::string train_path = sb::join_path(folder, sb::train_file_name(id));
 
-  fuzz_files fs;
+  // Only the sizes of what is written are kept: copying megabytes of plan
+  // file on every run would slow the fuzzer down for nothing.
+  sb::test::memory_file_system fs;
+  fs.keep_written = false;
   const bool line_missing = (flags & 2) != 0;
-  if (!line_missing) fs.texts[line_path] = std::string(rest.substr(0, cut));
-  if (cut != std::string_view::npos) fs.texts[train_path] = std::string(rest.substr(cut + separator.size()));
+  if (!line_missing) fs.files[line_path] = std::string(rest.substr(0, cut));
+  if (cut != std::string_view::npos) fs.files[train_path] = std::string(rest.substr(cut + separator.size()));
 
   int32_t j = flags & 1;
   const sb::compile_result r = sb::memorizza_percorso(model, j, fs, folder, sb::write_policy::always);
@@ -94,19 +69,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     // The line text goes on every path; the train text at least when the
     // reader got through, or failed on something unreadable.
-    if (fs.exists(line_path)) broken("the line text survived the reader");
-    if ((model.error_code == 0 || model.error_code == 25) && fs.exists(train_path))
+    if (fs.files.count(line_path) != 0) broken("the line text survived the reader");
+    if ((model.error_code == 0 || model.error_code == 25) && fs.files.count(train_path) != 0)
       broken("the train text survived the reader");
   }
   if (model.has_cells() && model.cells.size() != static_cast<size_t>(model.last_cell) + 1)
     broken("cells and last_cell disagree");
   if (r.files_written) {
     const std::string cell_path = sb::join_path(folder, sb::cell_file_name(id));
-    const auto it = fs.sizes.find(cell_path);
-    if (it == fs.sizes.end() || it->second != 15 * model.cells.size())
+    const auto it = fs.written_sizes.find(cell_path);
+    if (it == fs.written_sizes.end() || it->second != 15 * model.cells.size())
       broken("the cell file does not hold every cell");
   }
-  if (model.error_code != 0 && sb::error_meaning(model.error_code).empty()) broken("a code without a meaning");
-  (void)sb::describe_error(model.error_code, model.error_position, r.site);
+  if (r.error) {
+    if (sb::meaning_of(r.error->code).empty()) broken("a code without a meaning");
+    if (!sb::stops_the_build(r.error->code) && sb::code_of(r.error->code) != model.error_code)
+      broken("the error and the model disagree");
+    (void)sb::describe(*r.error);
+  } else if (model.error_code != 0) {
+    broken("the model holds a code the build did not report");
+  }
   return 0;
 }

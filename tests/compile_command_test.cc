@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "app/compile_command.h"
+#include "app/tool_options.h"
 #include "documents/documents.h"
-#include "reader_fixture.h"
-#include "test_support.h"
+#include "support/reader_fixture.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {
@@ -52,36 +53,6 @@ TEST(CompileCommand, AnErrorNamesFileLineAndPositionAndWritesNothing) {
   EXPECT_EQ(read_bytes(dir.file("Prova_7.dat")), good_cells);  // the last good build stays
 }
 
-TEST(CompileCommand, MessagesDropWhatTheyDoNotHave) {
-  struct {
-    std::string line, train;
-    std::string message;
-  } cases[] = {
-      {"no section here\r\n", "[generale]\r\n", "Prova_linea.txt: error 102: the line file has no [generale] section\n"},
-      {test::line_text({}), "[generale]\r\nvelocita, 0, x\r\n[fine]\r\n",
-       "Prova_7-.txt:2: error 25: unreadable scenario text (\"x\" is not a number)\n"},
-      // A slowdown whose first reduction band is blocked: a code of the pass.
-      {test::line_text({}), test::train_text({"segnale, 5650, 2,4,0,0,0,2,1,0,0,0", "segnale, 5700, 0,4,0,0,0,0,1,0,0,0",
-                                              "segnale, 5750, 0,4,0,0,0,0,1,0,0,0",
-                                              "rallentamento, 6000, 60, 200, 0, 0, 0"}),
-       "error 12 at 6050 m: no room for a speed-reduction point ahead of a slowdown start\n"},
-      // An indication board at chainage 0 stands in cell 1.
-      {test::line_text({"cartello_indicatore, 0, Km 0"}), test::train_text({}),
-       "error 1250: a marker field is already in use (an item stands in cell 1)\n"},
-      {test::line_text({}), test::train_text({"rallentamento, 0, 0, 200, 0, 0, 60"}),
-       "error 1251: a code field is already in use (an item stands in cell 1)\n"},
-  };
-  for (const auto& c : cases) {
-    temp_folder dir;
-    write_bytes(dir.file("Prova_linea.txt"), c.line);
-    write_bytes(dir.file("Prova_7-.txt"), c.train);
-    const auto r = compile(dir);
-    EXPECT_EQ(r.exit_status, 1) << c.message;
-    EXPECT_EQ(r.err, c.message);
-    EXPECT_EQ(list_folder(dir.path()), (std::vector<std::string>{"Prova_7-.txt", "Prova_linea.txt"}));
-  }
-}
-
 TEST(CompileCommand, NoPlanLeavesAnExistingPlanFile) {
   temp_folder dir;
   write_bytes(dir.file("Prova_linea.txt"), test::line_text({"curvaX, 1000, 100"}));  // not read without plan
@@ -104,13 +75,6 @@ TEST(CompileCommand, NamesThatCannotBeFileNamesAreUsageErrors) {
   EXPECT_NE(r.err.find("cannot be part of a file name"), std::string::npos);
   const auto missing = run_program(test::program_path(), {"compile", "--route", "x"});
   EXPECT_EQ(missing.exit_status, 2);
-}
-
-TEST(CompileCommand, MissingLineFileIsAScenarioError) {
-  temp_folder dir;
-  const auto r = compile(dir);
-  EXPECT_EQ(r.exit_status, 1);
-  EXPECT_EQ(r.err, "Prova_linea.txt: error 101: the line file does not exist\n");
 }
 
 }  // namespace

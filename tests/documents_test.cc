@@ -7,7 +7,8 @@
 #include <set>
 
 #include "builder/scenario_files.h"
-#include "test_support.h"
+#include "support/memory_file_system.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {
@@ -64,7 +65,7 @@ TEST(Documents, LineListsAreClosedByTheMarkerAndRenderedAsCrLfAsciiLines) {
   }
 }
 
-using writer = io_result (*)(const scenario_model&, file_system&, const std::string&);
+using writer = io_result (*)(const scenario_identity&, file_system&, const std::string&);
 
 struct writer_case {
   writer write;
@@ -80,17 +81,11 @@ const writer_case writers[] = {
     {dati_scheda, timetable_file_name, testo_scheda},
 };
 
-scenario_model shipped_model() {
-  scenario_model m;
-  m.route_name = "Ortesa-Vildoro";
-  m.train_number = "418";
-  return m;
-}
+const scenario_identity shipped{"Ortesa-Vildoro", "418"};
 
 TEST(Documents, EachWriterFillsItsOwnFileAndOnlyTheNameFollowsTheIdentity) {
-  const scenario_identity shipped{"Ortesa-Vildoro", "418"};
-  memory_file_system fs;
-  for (const writer_case& w : writers) ASSERT_TRUE(w.write(shipped_model(), fs, "/prog"));
+  test::memory_file_system fs;
+  for (const writer_case& w : writers) ASSERT_TRUE(w.write(shipped, fs, "/prog"));
   ASSERT_EQ(fs.files.size(), 5u);
   for (const writer_case& w : writers) {
     const std::string path = join_path("/prog", w.file_name(shipped));
@@ -105,13 +100,10 @@ TEST(Documents, EachWriterFillsItsOwnFileAndOnlyTheNameFollowsTheIdentity) {
   }
 
   // Another identity changes the names, never the contents.
-  scenario_model other;
-  other.route_name = "Altra-Linea";
-  other.train_number = "7";
   const scenario_identity other_id{"Altra-Linea", "7"};
-  memory_file_system other_fs;
+  test::memory_file_system other_fs;
   for (const writer_case& w : writers) {
-    ASSERT_TRUE(w.write(other, other_fs, "/prog"));
+    ASSERT_TRUE(w.write(other_id, other_fs, "/prog"));
     EXPECT_EQ(other_fs.files[join_path("/prog", w.file_name(other_id))],
               fs.files[join_path("/prog", w.file_name(shipped))]);
   }
@@ -119,14 +111,13 @@ TEST(Documents, EachWriterFillsItsOwnFileAndOnlyTheNameFollowsTheIdentity) {
 
 TEST(Documents, WritersReplaceAnOlderLongerFileWholeOnDisk) {
   test::temp_folder dir;
-  const scenario_identity shipped{"Ortesa-Vildoro", "418"};
   disk_file_system fs;
   const std::string stale(200000, '#');
   for (const writer_case& w : writers) test::write_bytes(dir.file(w.file_name(shipped)), stale + "\r\n");
 
   for (int run = 0; run < 2; ++run) {
     for (const writer_case& w : writers) {
-      ASSERT_TRUE(w.write(shipped_model(), fs, dir.path()));
+      ASSERT_TRUE(w.write(shipped, fs, dir.path()));
       const std::string written = test::read_bytes(dir.file(w.file_name(shipped)));
       EXPECT_EQ(written, w.text().render()) << w.file_name(shipped) << " run " << run;
       EXPECT_EQ(written.find('#'), std::string::npos);
@@ -138,7 +129,7 @@ TEST(Documents, WritersReplaceAnOlderLongerFileWholeOnDisk) {
 TEST(Documents, AWriterFailsWhenTheFolderIsMissing) {
   test::temp_folder dir;
   disk_file_system fs;
-  EXPECT_FALSE(dati_linea(shipped_model(), fs, dir.file("missing")).ok);
+  EXPECT_FALSE(dati_linea(shipped, fs, dir.file("missing")).ok());
   EXPECT_TRUE(test::list_folder(dir.path()).empty());
 }
 

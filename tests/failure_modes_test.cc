@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "documents/documents.h"
-#include "test_support.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "test_support.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {
@@ -27,18 +27,53 @@ TEST(DiskFileSystem, FailuresNameThePathAndKeepWhatWasThere) {
   disk_file_system fs;
   // A missing folder is not created.
   const io_result missing = fs.write_file(dir.file("no/such/x.txt"), "data");
-  EXPECT_FALSE(missing.ok);
+  EXPECT_FALSE(missing.ok());
   EXPECT_EQ(missing.message, dir.file("no/such/x.txt") + ": No such file or directory");
   // A folder standing where the file should be.
   ASSERT_EQ(::mkdir(dir.file("taken").c_str(), 0755), 0);
   const io_result folder = fs.write_file(dir.file("taken"), "data");
-  EXPECT_FALSE(folder.ok);
+  EXPECT_FALSE(folder.ok());
   EXPECT_EQ(folder.message, dir.file("taken") + ": Is a directory");
   // A file standing where the folder should be.
   write_bytes(dir.file("plain"), "keep");
-  EXPECT_FALSE(fs.write_file(dir.file("plain/x.txt"), "data").ok);
+  EXPECT_FALSE(fs.write_file(dir.file("plain/x.txt"), "data").ok());
   EXPECT_EQ(read_bytes(dir.file("plain")), "keep");
   EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"plain", "taken"}));
+}
+
+TEST(DiskFileSystem, ASetIsReplacedWholeOrNotAtAll) {
+  temp_folder dir;
+  write_bytes(dir.file("a"), "old a");
+  write_bytes(dir.file("c"), "old c");
+  ASSERT_EQ(::mkdir(dir.file("b").c_str(), 0755), 0);  // the second file cannot be written
+  disk_file_system fs;
+  const auto text = [](const char* s) { return [s](byte_sink& out) { out.append(s); }; };
+  const file_to_write set[] = {{dir.file("a"), text("new a")}, {dir.file("b"), text("new b")},
+                               {dir.file("c"), text("new c")}};
+  const io_result r = fs.write_files(set);
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.message, dir.file("b") + ": Is a directory");
+  EXPECT_EQ(read_bytes(dir.file("a")), "old a");
+  EXPECT_EQ(read_bytes(dir.file("c")), "old c");
+  EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"a", "b", "c"}));
+
+  const file_to_write good[] = {set[0], set[2]};
+  ASSERT_TRUE(fs.write_files(good));
+  EXPECT_EQ(read_bytes(dir.file("a")), "new a");
+  EXPECT_EQ(read_bytes(dir.file("c")), "new c");
+}
+
+TEST(DiskFileSystem, AMissingFileIsItsOwnOutcome) {
+  temp_folder dir;
+  disk_file_system fs;
+  std::string bytes;
+  const io_result missing = fs.read_file(dir.file("none"), bytes);
+  EXPECT_TRUE(missing.not_found());
+  EXPECT_EQ(missing.message, dir.file("none") + ": No such file or directory");
+  const io_result folder = fs.read_file(dir.path(), bytes);
+  EXPECT_FALSE(folder.ok());
+  EXPECT_FALSE(folder.not_found());
+  EXPECT_TRUE(fs.remove_file(dir.file("none")).not_found());
 }
 
 TEST(JoinPath, UsesThePlatformSeparator) {

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "builder/compiled_files.h"
-#include "test_support.h"
+#include "support/memory_file_system.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {
@@ -19,15 +20,11 @@ struct dump {
   std::string err;
 };
 
-dump inspect(memory_file_system& fs, const std::string& path, bool all = false,
-             const std::string& format = "text", const std::string& kind = "") {
+dump inspect(file_system& fs, const std::string& path, bool all = false, output_format format = output_format::text,
+             compiled_kind kind = compiled_kind::unknown) {
   std::ostringstream out, err;
-  inspect_options o;
-  o.path = path;
-  o.all = all;
-  o.format = format;
-  o.kind = kind;
-  const int status = run_inspect(o, fs, out, err);
+  const inspect_options o{path, all, format, kind};
+  const int status = to_int(run_inspect(o, fs, out, err));
   return {status, out.str(), err.str()};
 }
 
@@ -57,7 +54,7 @@ std::vector<track_cell> small_line() {
 }
 
 TEST(InspectCells, DecodesItemsAndTheMarkersOfCell1) {
-  memory_file_system fs;
+  test::memory_file_system fs;
   fs.files["/d/R_7.dat"] = encode_cell_file(small_line());
   const dump d = inspect(fs, "/d/R_7.dat");
   ASSERT_EQ(d.status, 0) << d.err;
@@ -91,14 +88,14 @@ TEST(InspectCells, DecodesItemsAndTheMarkersOfCell1) {
 }
 
 TEST(InspectCells, CsvAndJson) {
-  memory_file_system fs;
+  test::memory_file_system fs;
   fs.files["/d/R_7.dat"] = encode_cell_file(small_line());
-  const dump csv = inspect(fs, "/d/R_7.dat", false, "csv");
+  const dump csv = inspect(fs, "/d/R_7.dat", false, output_format::csv);
   ASSERT_EQ(csv.status, 0);
   EXPECT_TRUE(has_line(csv.out, "5,250,1,signal,32,41,0,18,s1=3 d1=2 s2=4 d2=1 s3=0 d3=0 rapp=1 "
                                 "sx*3+dx=8 time=101,101,0,0,60,0,100"))
       << csv.out;
-  const dump json = inspect(fs, "/d/R_7.dat", false, "json");
+  const dump json = inspect(fs, "/d/R_7.dat", false, output_format::json);
   ASSERT_EQ(json.status, 0);
   EXPECT_NE(json.out.find("\"cell_1\": {\"marker\": 5121, \"marker_ok\": true, \"og_code\": 2411}"),
             std::string::npos)
@@ -120,7 +117,7 @@ scenario_table_t small_table() {
 }
 
 TEST(InspectTable, NamesEveryRowByItsUse) {
-  memory_file_system fs;
+  test::memory_file_system fs;
   fs.files["R_7.sim"] = encode_table_file(small_table());
   const dump d = inspect(fs, "R_7.sim");
   ASSERT_EQ(d.status, 0) << d.err;
@@ -152,10 +149,10 @@ TEST(InspectTable, NamesEveryRowByItsUse) {
       << o.out;
   EXPECT_TRUE(has_line(o.out, "row 40  other                 value_c=-7")) << o.out;
 
-  const dump csv = inspect(fs, "R_7.sim", false, "csv");
+  const dump csv = inspect(fs, "R_7.sim", false, output_format::csv);
   EXPECT_TRUE(has_line(csv.out, "80,board,0,0,0,0,0,\"PL \"\"km\"\" 12,5\xe9\",0,0,0,0,0,0,0,0,0,0,"))
       << csv.out;
-  const dump json = inspect(fs, "R_7.sim", false, "json");
+  const dump json = inspect(fs, "R_7.sim", false, output_format::json);
   EXPECT_NE(json.out.find("\"text\": \"PL \\\"km\\\" 12,5\\u00e9\""), std::string::npos) << json.out;
 }
 
@@ -170,7 +167,7 @@ track_plan_t hook_plan() {
 }
 
 TEST(InspectPlan, SummaryAndPoints) {
-  memory_file_system fs;
+  test::memory_file_system fs;
   fs.files["R_linea.dat"] = encode_plan_file(hook_plan());
   const dump d = inspect(fs, "R_linea.dat");
   ASSERT_EQ(d.status, 0) << d.err;
@@ -180,33 +177,34 @@ TEST(InspectPlan, SummaryAndPoints) {
         "total turning: 3.141592653589793 rad (180 deg)"})
     EXPECT_TRUE(has_line(d.out, line)) << line << "\n" << d.out;
 
-  const dump csv = inspect(fs, "R_linea.dat", false, "csv");
+  const dump csv = inspect(fs, "R_linea.dat", false, output_format::csv);
   EXPECT_EQ(csv.out, "metre,x,y\n0,0,0\n1,0,1\n2,-1,1\n3,-1,0.5\n4,,\n5,,\n");
 }
 
 TEST(InspectCommand, KindByNameOrOptionAndFailures) {
-  memory_file_system fs;
+  test::memory_file_system fs;
   fs.files["/d/R_7.sim"] = encode_table_file(small_table());
   fs.files["/d/copy.bin"] = fs.files["/d/R_7.sim"];
   fs.files["/d/R_linea.dat"] = encode_plan_file(hook_plan());
   struct {
-    std::string path, kind;
+    std::string path;
+    compiled_kind kind;
     int status;
     std::string err;  // start of stderr
   } const cases[] = {
-      {"/d/R_7.sim", "", 0, ""},
-      {"/d/copy.bin", "table", 0, ""},
-      {"/d/copy.bin", "", 2, "scenario-builder: /d/copy.bin: cannot tell the kind"},
-      {"/d/none.sim", "", 2, "scenario-builder: /d/none.sim: No such file or directory"},
+      {"/d/R_7.sim", compiled_kind::unknown, 0, ""},
+      {"/d/copy.bin", compiled_kind::table, 0, ""},
+      {"/d/copy.bin", compiled_kind::unknown, 2, "scenario-builder: /d/copy.bin: cannot tell the kind"},
+      {"/d/none.sim", compiled_kind::unknown, 2, "scenario-builder: /d/none.sim: No such file or directory"},
       // 2994 bytes are not a whole number of cells.
-      {"/d/R_7.sim", "cells", 1,
+      {"/d/R_7.sim", compiled_kind::cells, 1,
        "scenario-builder: /d/R_7.sim: bad cell file at byte 2985: the file ends inside cell 199, "
        "after 9 bytes of 15"},
-      {"/d/R_linea.dat", "table", 1, "scenario-builder: /d/R_linea.dat: bad table file at byte "},
+      {"/d/R_linea.dat", compiled_kind::table, 1, "scenario-builder: /d/R_linea.dat: bad table file at byte "},
   };
   for (const auto& c : cases) {
-    const dump d = inspect(fs, c.path, false, "text", c.kind);
-    EXPECT_EQ(d.status, c.status) << c.path << " " << c.kind << ": " << d.err;
+    const dump d = inspect(fs, c.path, false, output_format::text, c.kind);
+    EXPECT_EQ(d.status, c.status) << c.path << " " << kind_name(c.kind) << ": " << d.err;
     EXPECT_EQ(d.err.substr(0, c.err.size()), c.err);
     if (c.status != 0) {
       EXPECT_EQ(d.out, "");

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include "test_support.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {

@@ -6,14 +6,15 @@
 #include <string>
 
 #include "builder/compiled_files.h"
-#include "test_support.h"
+#include "support/memory_file_system.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {
 
 // Compiled files of a 5 km line with one timed station, in memory.
 struct compiled_line {
-  memory_file_system fs;
+  test::memory_file_system fs;
   std::string cells_path = join_path("/c", "R_7.dat");
   std::string table_path = join_path("/c", "R_7.sim");
   std::string plan_path = join_path("/c", "R_linea.dat");
@@ -50,8 +51,8 @@ struct compiled_line {
     o.train = "7";
     o.dir = "/c";
     o.svg = "/out/p.svg";
-    std::ostringstream err;
-    const int status = run_plot(o, fs, err);
+    std::ostringstream out, err;
+    const int status = to_int(run_plot(o, fs, out, err));
     const auto it = fs.files.find(o.svg);
     return {status, err.str(), it == fs.files.end() ? "" : it->second};
   }

@@ -24,9 +24,9 @@ TEST(MemoSegnale, TimeAndApproachCodes) {
   }
   // Two signals 100 m apart: the second's codes overwrite the first's.
   scenario_model m = line_of(100);
-  memo_segnale(m, 2000, 2, 4, 0, 0, 0, 2, 1, 0, 0, 0);
-  memo_segnale(m, 2100, 0, 4, 0, 0, 0, 0, 1, 0, 0, 0);
-  EXPECT_EQ(m.error_code, 0);
+  EXPECT_EQ(memo_segnale(m, 2000, 2, 4, 0, 0, 0, 2, 1, 0, 0, 0), error::none);
+  EXPECT_EQ(memo_segnale(m, 2100, 0, 4, 0, 0, 0, 0, 1, 0, 0, 0), error::none);
+  EXPECT_EQ(memo_segnale(m, 2100, 0, 4, 0, 0, 0, 0, 1, 0, 0, 0), error::signal_cell_taken);
   EXPECT_EQ(m.cells[41].approach_code, 1);  // 43 - 2: on the first signal's own cell
   EXPECT_EQ(m.cells[39].approach_code, 2);  // was the first signal's 81
   EXPECT_EQ(m.cells[33].approach_code, 84);  // only the first signal reaches here
@@ -39,8 +39,7 @@ TEST(MemoSegnale, TimeAndApproachCodes) {
 
 TEST(MemoRallentamento, WarningAndApproachOnlyBeyond1500) {
   scenario_model at = line_of(200);
-  memo_rallentamento(at, 1500, 60, 200, 0, 1, 0);
-  EXPECT_EQ(at.error_code, 0);
+  EXPECT_EQ(memo_rallentamento(at, 1500, 60, 200, 0, 1, 0), error::none);
   for (const track_cell& c : at.cells) EXPECT_NE(c.kind, cell_kind::slowdown_warning);
   for (const track_cell& c : at.cells) EXPECT_NE(c.kind, cell_kind::slowdown_approach);
 
@@ -86,13 +85,11 @@ TEST(MemoIndicatori, PacksSpeedsAndRefusesTakenCells) {
   EXPECT_EQ(c.value_2, 3131);
   EXPECT_EQ(c.value_3, 3232);
   EXPECT_EQ(c.value_4, 21);
-  memo_indicatori_v_max(m, 1000, 1, 1, 1, 0, 1, 1, 1, 0);
-  EXPECT_EQ(m.error_code, 21);
+  EXPECT_EQ(memo_indicatori_v_max(m, 1000, 1, 1, 1, 0, 1, 1, 1, 0), error::indicator_cell_taken);
   scenario_model big = line_of(100);
-  memo_indicatori_v_max(big, 1000, 400, 0, 0, 0, 0, 0, 0, 0);  // 8000 fits; 40000 does not
-  EXPECT_EQ(big.error_code, 0);
-  memo_indicatori_v_max(big, 2000, 2000, 0, 0, 0, 0, 0, 0, 0);
-  EXPECT_EQ(big.error_code, 25);
+  // 8000 fits; 40000 does not
+  EXPECT_EQ(memo_indicatori_v_max(big, 1000, 400, 0, 0, 0, 0, 0, 0, 0), error::none);
+  EXPECT_EQ(memo_indicatori_v_max(big, 2000, 2000, 0, 0, 0, 0, 0, 0, 0), error::unreadable_text);
   EXPECT_EQ(big.cells[41].kind, 0);
 }
 

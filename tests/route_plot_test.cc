@@ -14,6 +14,7 @@
 #include "builder/compile_step.h"
 #include "documents/documents.h"
 #include "platform/file_system.h"
+#include "support/memory_file_system.h"
 
 namespace sb {
 namespace {
@@ -80,25 +81,6 @@ struct small_line {
   }
 };
 
-TEST(SvgNumber, FixedDecimalsWithoutTrailingZerosAndNeverNan) {
-  const struct {
-    double v;
-    int decimals;
-    const char* text;
-  } cases[] = {
-      {0.0, 1, "0"},        {3.0, 1, "3"},          {-1.5, 1, "-1.5"},        {0.126, 2, "0.13"},
-      {-0.04, 1, "0"},      {1e6, 1, "1000000"},    {364.9, 1, "364.9"},      {2.25, 3, "2.25"},
-      {std::nan(""), 1, "0"}, {std::numeric_limits<double>::infinity(), 1, "0"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(svg::number(c.v, c.decimals), c.text) << c.v;
-}
-
-TEST(SvgEscape, MarkupCharactersLatin1AndControlBytes) {
-  EXPECT_EQ(svg::escape("A&B<C>\"'"), "A&amp;B&lt;C&gt;&quot;&apos;");
-  EXPECT_EQ(svg::escape("CITT\xC0"), "CITT&#xC0;");
-  EXPECT_EQ(svg::escape(std::string("a\x01" "b\0c", 5)), "a?b?c");
-}
-
 TEST(RoutePlot, DrawsStationsSpeedSlowdownAndMarksWellFormed) {
   const small_line l;
   const std::string s = render_route_svg(l.cells, l.table, &l.plan);
@@ -164,8 +146,8 @@ TEST(RoutePlot, OddInputsStillGiveAWellFormedPicture) {
   docs.emplace_back("odd", render_route_svg(odd, far, &l.plan));
   // A plan with holes, a not-a-number and a single point.
   track_plan_t holes = l.plan;
-  for (int m = 3000; m < 3500; ++m) holes.x[m] = {};
-  holes.y[7000] = plan_number::of_real(std::nan(""));
+  for (int m = 3000; m < 3500; ++m) holes.x.set(m, {});
+  holes.y.set(7000, plan_number::of_real(std::nan("")));
   docs.emplace_back("holes", render_route_svg(l.cells, l.table, &holes));
   track_plan_t point;
   point.x = {plan_number::of_int16(0)};
@@ -193,12 +175,13 @@ TEST(RoutePlot, OddInputsStillGiveAWellFormedPicture) {
 }
 
 TEST(RoutePlot, ShippedScenarioShowsItsStationsAndSlowdown) {
-  memory_file_system fs;
+  test::memory_file_system fs;
   scenario_model m;
   m.route_name = "Ortesa-Vildoro";
   m.train_number = "418";
-  ASSERT_TRUE(dati_linea(m, fs, "/s"));
-  ASSERT_TRUE(dati_treno(m, fs, "/s"));
+  const scenario_identity id{m.route_name, m.train_number};
+  ASSERT_TRUE(dati_linea(id, fs, "/s"));
+  ASSERT_TRUE(dati_treno(id, fs, "/s"));
   int32_t j = 1;
   memorizza_percorso(m, j, fs, "/s", write_policy::always);
   ASSERT_EQ(m.error_code, 0);

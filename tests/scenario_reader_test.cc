@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "builder/error_codes.h"
-#include "reader_fixture.h"
+#include "support/reader_fixture.h"
 
 namespace sb {
 namespace {
@@ -19,8 +19,9 @@ using test::train_text;
 const std::string kTrainPlain = train_text({"velocita,  0,   100", "aderenza,   0,    100"});
 
 TEST(Reader, FillsTheLineAndDeletesBothTexts) {
-  const auto o = read_scenario(line_text({"pendenza, 1000,  -5", "pendenza, 2000,  4"}), kTrainPlain);
+  const auto o = test::read_scenario_files(line_text({"pendenza, 1000,  -5", "pendenza, 2000,  4"}), kTrainPlain);
   EXPECT_EQ(o.m.error_code, 0);
+  EXPECT_FALSE(o.result.error);
   EXPECT_EQ(o.m.total_metres, 17000);
   EXPECT_EQ(o.m.last_cell, 340);
   ASSERT_EQ(o.m.cells.size(), 341u);
@@ -118,8 +119,8 @@ TEST(Reader, StraightPlanRunsAlongY) {
 }
 
 TEST(Reader, CurvesTurnTheStepVector) {
-  const auto heading = [](const track_plan_t& p, int i) {
-    return std::atan2(p.x[i].value() - p.x[i - 1].value(), p.y[i].value() - p.y[i - 1].value());
+  const auto heading = [](const track_plan_t& p, size_t i) {
+    return std::atan2(p.x.value(i) - p.x.value(i - 1), p.y.value(i) - p.y.value(i - 1));
   };
   const auto right = read_scenario(line_text({"curvad4,  1000,  100"}), kTrainPlain);
   EXPECT_NEAR(heading(right.m.track_plan, 1000), 0.0, 1e-12);
@@ -140,8 +141,8 @@ TEST(Reader, CurveStepIsEvaluatedInTheWrittenOrder) {
   // One curve step from the seeds, by hand: dx = 0, dy = 1.
   const auto o = read_scenario(line_text({"curvad5,  1,  1"}), kTrainPlain);
   const double k = 0.002;
-  EXPECT_EQ(o.m.track_plan.x[2].real, (0.0 + 0.0) + k * 1.0);
-  EXPECT_EQ(o.m.track_plan.y[2].real, (1.0 + 1.0) - k * 0.0);
+  EXPECT_EQ(o.m.track_plan.x.value(2), (0.0 + 0.0) + k * 1.0);
+  EXPECT_EQ(o.m.track_plan.y.value(2), (1.0 + 1.0) - k * 0.0);
 }
 
 TEST(Reader, FieldsReadAlikeWhateverTheirSeparators) {
@@ -185,84 +186,37 @@ TEST(Reader, TheLastFieldOfAFileIsNeverInterpreted) {
   EXPECT_EQ(o.m.cells[30].gradient_code, 103);
 }
 
-struct error_case {
-  const char* name;
-  std::string line;
-  std::optional<std::string> train;
-  int32_t code;
-  int32_t position;  // -1: none
-  int line_number;   // line of the site, 0: none
-};
-
-class ReaderErrors : public ::testing::TestWithParam<error_case> {};
-
-TEST_P(ReaderErrors, RecordsCodePositionAndSite) {
-  const error_case& e = GetParam();
-  const auto o = read_scenario(e.line, e.train);
-  EXPECT_EQ(o.m.error_code, e.code);
-  if (e.position >= 0) {
-    EXPECT_TRUE(o.result.site.has_position);
-    EXPECT_EQ(o.m.error_position, e.position);
-  } else {
-    EXPECT_FALSE(o.result.site.has_position);
-  }
-  EXPECT_EQ(o.result.site.line, e.line_number) << describe_error(o.m.error_code, o.m.error_position, o.result.site);
-}
-
 const std::string kT = train_text({"velocita,  0,   100"});
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ReaderErrors,
-    ::testing::Values(
-        error_case{"route_too_long", line_text({}, "1000001"), kT, 1, -1, 2},
-        error_case{"repetition_start", crlf({"[generale]", "ripetizione segnali 4 codici, 10, 100", "[fine]"}), kT, 3, -1, 2},
-        error_case{"repetition_end", crlf({"[generale]", "ripetizione segnali 4 codici, 0, 120", "[fine]"}), kT, 4, -1, 2},
-        error_case{"repetition_system", crlf({"[generale]", "ripetizione segnali codici, 0, 100", "[fine]"}), kT, 5, -1, 2},
-        error_case{"board_cell_taken", line_text({"cartello_indicatore, 1000, A", "cartello_indicatore, 1010, B"}), kT, 6, 1010, 5},
-        error_case{"line_item_beyond", line_text({"pendenza, 16950, 1"}), kT, 15, 16950, 4},
-        error_case{"curve_without_sharpness", line_text({"curvad, 1000, 100"}), kT, 103, -1, 4},
-        error_case{"curve_past_plan", line_text({"curvad1, 16000, 999"}), kT, 15, 16000, 4},
-        error_case{"indicator_taken", line_text({"cartello_indicatore, 1000, A", "indicatori_vmax, 1000, 1,1,1,0,1,1,1,0"}), kT, 21, 1000, 5},
-        error_case{"reduction_taken", line_text({}), train_text({"abbattimento, 1000, 1", "abbattimento, 1000, 0"}), 7, 1000, 3},
-        error_case{"station_off_grid", line_text({}), train_text({"stazione, 1010, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A"}), 8, 1010, 2},
-        error_case{"station_length", line_text({}), train_text({"stazione, 1000, 2, 250, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A"}), 9, 1000, 2},
-        error_case{"station_near_origin", line_text({}), train_text({"stazione, 0, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A"}), 24, -1, 2},
-        error_case{"stations_too_close", line_text({}),
-                   train_text({"stazione, 1000, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A",
-                               "stazione, 1400, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, B"}), 22, 1400, 3},
-        error_case{"signal_taken", line_text({}), train_text({"segnale, 2000, 2,4,0,0,0,2,1,0,0,0", "segnale, 2000, 2,4,0,0,0,2,1,0,0,0"}), 16, 2000, 3},
-        error_case{"warning_taken", line_text({}), train_text({"abbattimento, 4850, 1", "rallentamento, 6000, 60, 200, 0, 0, 0"}), 17, 6000, 3},
-        error_case{"start_taken", line_text({}), train_text({"abbattimento, 6050, 1", "rallentamento, 6000, 60, 200, 0, 0, 0"}), 18, 6000, 3},
-        error_case{"end_taken", line_text({}), train_text({"abbattimento, 6250, 1", "rallentamento, 6000, 60, 200, 0, 0, 0"}), 19, 6000, 3},
-        error_case{"approach_taken", line_text({}), train_text({"abbattimento, 4700, 1", "rallentamento, 6000, 60, 200, 0, 1, 0"}), 20, 6000, 3},
-        error_case{"signal_before_origin", line_text({}), train_text({"segnale, 300, 2,4,0,0,0,2,1,0,0,0"}), 15, 300, 2},
-        error_case{"progression_off_grid", crlf({"[generale]", "lunghezza percorso, 10000", "progressiva chilometrica uno, 0, 120, 0", "[fine]"}), kT, 2, -1, 0},
-        error_case{"no_number", line_text({"pendenza, 1000, x"}), kT, 25, -1, 4},
-        error_case{"byte_out_of_range", line_text({}), train_text({"stazione, 1000, 300, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A"}), 25, -1, 2},
-        error_case{"speed_code_too_big", line_text({}), train_text({"velocita, 0, 1280", "velocita, 1000, 5"}), 25, -1, 3},
-        error_case{"missing_train_file", line_text({}), std::nullopt, 25, -1, 0},
-        error_case{"no_route_length", crlf({"[generale]", "sfondo uno, 1", "[fine]"}), kT, 25, -1, 0},
-        error_case{"empty_line_file", std::string(), kT, 102, -1, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Reader, MissingOrHeaderlessLineFile) {
-  const auto missing = read_scenario(std::nullopt, kT);
+// Which texts the reader's frame deletes: both after a read, the line
+// text alone after its own fault, both after an unreadable text, none when
+// the line text is missing.
+TEST(Reader, DeletesTheTextsItRead) {
+  const auto missing = test::read_scenario_files(std::nullopt, kT);
   EXPECT_EQ(missing.m.error_code, 101);
   EXPECT_TRUE(missing.fs.files.count(test::kTrainFile));  // nothing deleted
   // "[generale]" as the very last field counts as missing.
-  const auto last = read_scenario("x,[generale]", kT);
+  const auto last = test::read_scenario_files("x,[generale]", kT);
   EXPECT_EQ(last.m.error_code, 102);
   EXPECT_FALSE(last.fs.files.count(test::kLineFile));
   EXPECT_TRUE(last.fs.files.count(test::kTrainFile));
   EXPECT_FALSE(last.m.has_cells());
+  const auto unreadable = test::read_scenario_files(line_text({"pendenza, 1000, x"}), kT);
+  EXPECT_EQ(unreadable.m.error_code, 25);
+  EXPECT_TRUE(unreadable.fs.files.empty());
+  const auto no_train = test::read_scenario_files(line_text({}), std::nullopt);
+  ASSERT_TRUE(no_train.result.error);
+  EXPECT_EQ(*no_train.result.error,
+            (build_error{error::unreadable_text, std::nullopt, "Prova_7-.txt", 0, "the train file does not exist"}));
+  EXPECT_TRUE(no_train.fs.files.empty());
 }
 
 TEST(Reader, ErrorFifteenEndsOnlyTheLineFile) {
   // The train file is still read: its speeds reach the cells; its first
   // signal then ends the reader as a failure of that row.
-  const auto o = read_scenario(line_text({"pendenza, 16950, 1", "pendenza, 100, 1"}),
-                               train_text({"velocita, 0, 100", "segnale, 2000, 2,4,0,0,0,2,1,0,0,0",
-                                           "velocita, 3000, 50"}));
+  const auto o = test::read_scenario_files(line_text({"pendenza, 16950, 1", "pendenza, 100, 1"}),
+                                           train_text({"velocita, 0, 100", "segnale, 2000, 2,4,0,0,0,2,1,0,0,0",
+                                                       "velocita, 3000, 50"}));
   EXPECT_EQ(o.m.error_code, 15);
   EXPECT_EQ(o.m.error_position, 2000);
   EXPECT_EQ(o.m.cells[2].gradient_code, 100);  // the later gradient row was not read
@@ -281,8 +235,9 @@ TEST(Reader, StationsAgainstTheBoardRows) {
       stations.push_back("stazione, " + std::to_string(1000 + 1000 * s) + ", 28, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, S");
     const std::vector<std::string_view> bv(body.begin(), body.end()), sv(stations.begin(), stations.end());
     const auto o = read_scenario(line_text(bv, "100000"), train_text(sv));
-    EXPECT_EQ(o.m.error_code, 10);
-    EXPECT_EQ(o.result.site.line, 2 + (79 - boards) - 1) << boards;
+    ASSERT_TRUE(o.error);
+    EXPECT_EQ(o.error->code, error::too_many_stations);
+    EXPECT_EQ(o.error->line, 2 + (79 - boards) - 1) << boards;
   }
 }
 
@@ -294,7 +249,7 @@ TEST(Reader, StationExtents) {
                   "stazione, 320000, 7, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, C",
                   "stazione, 330000, 28, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, D",
                   "stazione, 330600, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, E"}));
-  ASSERT_EQ(o.m.error_code, 0) << describe_error(o.m.error_code, o.m.error_position, o.result.site);
+  ASSERT_FALSE(o.error) << describe(*o.error);
   const auto& t = o.m.scenario_table;
   EXPECT_EQ(t[1].range_start, 299800);
   EXPECT_EQ(t[1].range_end, 300150);
@@ -397,7 +352,7 @@ TEST(Reader, DecidedCornerCases) {
   for (const corner& c : cases) {
     SCOPED_TRACE(c.name);
     const auto o = read_scenario(c.line, c.train);
-    EXPECT_EQ(o.m.error_code, c.code) << describe_error(o.m.error_code, o.m.error_position, o.result.site);
+    EXPECT_EQ(o.m.error_code, c.code) << (o.error ? describe(*o.error) : "");
     if (c.check && o.m.error_code == c.code) c.check(o.m);
   }
 }

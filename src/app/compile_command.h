@@ -1,7 +1,11 @@
 // `scenario-builder compile`: builds an author's own scenario texts.
 #pragma once
 
+#include <iosfwd>
 #include <string>
+
+#include "app/exit_status.h"
+#include "platform/file_system.h"
 
 namespace CLI {
 class App;
@@ -18,12 +22,9 @@ struct compile_options {
 
 CLI::App* add_compile_command(CLI::App& app, compile_options& options);
 
-// Exit status: 0 built, 1 the scenario has an error (one line on stderr,
-// no compiled file written or replaced), 2 usage or input/output failure.
-int run_compile(const compile_options& options);
-
-// A route name or train number must be usable as part of a file name:
-// printable ASCII, no path separator, not starting with a dot, not empty.
-bool is_safe_name_part(const std::string& s);
+// 0 built, 1 the scenario has an error (one line on `err`, no compiled
+// file written or replaced), 2 usage or input/output failure. The texts
+// are read, never changed or deleted.
+exit_status run_compile(const compile_options& options, file_system& fs, std::ostream& out, std::ostream& err);
 
 }  // namespace sb

@@ -1,13 +1,13 @@
 #include "app/errore.h"
 
 #include "builder/error_report.h"
-#include "platform/message_box.h"
+#include "platform/desktop.h"
 
 namespace sb {
 
-int errore(const std::string& a) {
+exit_status errore(const std::string& a) {
   show_message_box(errore_text(a));
-  return 1;
+  return exit_status::fault;
 }
 
 }  // namespace sb

@@ -3,10 +3,12 @@
 
 #include <string>
 
+#include "app/exit_status.h"
+
 namespace sb {
 
 // Shows " Errore n. " + `a` in the message box and waits for OK. Returns
-// the exit status the caller ends the program with at once (1).
-[[nodiscard]] int errore(const std::string& a);
+// the exit status the caller ends the program with at once.
+[[nodiscard]] exit_status errore(const std::string& a);
 
 }  // namespace sb

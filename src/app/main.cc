@@ -2,25 +2,27 @@
 // beside the program and compiles them; subcommands serve scenario authors.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "app/compile_command.h"
 #include "app/inspect_command.h"
 #include "app/plain_run.h"
 #include "app/plot_command.h"
+#include "platform/desktop.h"
 #include "platform/program_folder.h"
-#include "platform/ui_choice.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+sb::exit_status run(int argc, char** argv) {
+  using sb::exit_status;
   CLI::App app{"Writes and compiles the Ortesa-Vildoro scenario for train 418.\n"
                "Without arguments the files go into the program's own folder.",
                "scenario-builder"};
   app.set_version_flag("--version", std::string("scenario-builder ") + SB_VERSION);
   std::string dir;
-  app.add_option("--dir", dir, "Write the scenario into DIR instead of the program's folder")
-      ->type_name("DIR");
+  app.add_option("--dir", dir, "Write the scenario into DIR instead of the program's folder")->type_name("DIR");
   app.require_subcommand(0, 1);
 
   sb::compile_options compile;
@@ -33,30 +35,39 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
+    return static_cast<exit_status>(app.exit(e));
   } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
+    return static_cast<exit_status>(app.exit(e));
   } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
+    return static_cast<exit_status>(app.exit(e));
   } catch (const CLI::ParseError& e) {
     std::cerr << "scenario-builder: " << e.what() << "\n"
               << "Run 'scenario-builder --help' for usage.\n";
-    return 2;
+    return exit_status::failure;
   }
 
+  sb::disk_file_system fs;
   // The tools for authors never open a window.
   if (!app.get_subcommands().empty()) sb::stay_in_console();
-  if (compile_cmd->parsed()) return sb::run_compile(compile);
-  if (inspect_cmd->parsed()) return sb::run_inspect(inspect);
-  if (plot_cmd->parsed()) return sb::run_plot(plot);
+  if (compile_cmd->parsed()) return sb::run_compile(compile, fs, std::cout, std::cerr);
+  if (inspect_cmd->parsed()) return sb::run_inspect(inspect, fs, std::cout, std::cerr);
+  if (plot_cmd->parsed()) return sb::run_plot(plot, fs, std::cout, std::cerr);
 
   std::string folder = dir;
   if (folder.empty()) {
     folder = sb::program_folder();
     if (folder.empty()) {
-      std::fprintf(stderr, "scenario-builder: cannot tell the program's own folder\n");
-      return 2;
+      std::cerr << "scenario-builder: cannot tell the program's own folder\n";
+      return exit_status::failure;
     }
   }
-  return sb::run_plain(folder);
+  return sb::run_plain(folder, fs, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int status = sb::to_int(run(argc, argv));
+  std::cout.flush();
+  return status;
 }

@@ -1,51 +1,46 @@
 #include "app/plain_run.h"
 
-#include <cstdio>
-#include <string>
+#include <ostream>
 
 #include "app/errore.h"
 #include "builder/compile_step.h"
-#include "builder/error_codes.h"
 #include "documents/documents.h"
-#include "platform/wait_window.h"
+#include "platform/desktop.h"
 
 namespace sb {
 
 namespace {
 
-int io_failure(const io_result& r) {
-  std::fprintf(stderr, "scenario-builder: %s\n", r.message.c_str());
-  return 2;
+exit_status io_failure(const io_result& r, std::ostream& err) {
+  err << "scenario-builder: " << r.message << "\n";
+  return exit_status::failure;
 }
 
 }  // namespace
 
-int run_plain(const std::string& folder) {
+exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err) {
   scenario_model model;
   model.route_name = "Ortesa-Vildoro";
   model.train_number = "418";
   const auto window = show_wait_window();
 
-  disk_file_system fs;
-  using writer = io_result (*)(const scenario_model&, file_system&, const std::string&);
+  const scenario_identity id{model.route_name, model.train_number};
+  using writer = io_result (*)(const scenario_identity&, file_system&, const std::string&);
   for (writer write : {dati_linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda}) {
-    const io_result r = write(model, fs, folder);
-    if (!r) return io_failure(r);
+    if (const io_result r = write(id, fs, folder); !r) return io_failure(r, err);
   }
-  return compile_and_report(model, fs, folder);
+  return compile_and_report(model, fs, folder, err);
 }
 
-int compile_and_report(scenario_model& model, file_system& fs, const std::string& folder) {
+exit_status compile_and_report(scenario_model& model, file_system& fs, const std::string& folder, std::ostream& err) {
   int32_t j = 1;
   const compile_result built = memorizza_percorso(model, j, fs, folder, write_policy::always);
-  if (!built.io) return io_failure(built.io);
-  if (built.stamp_error != 0) return errore(std::to_string(built.stamp_error));
-  if (model.error_code != 0) {
-    // The files are written all the same; the failure is never hidden.
-    std::fprintf(stderr, "%s\n", describe_error(model.error_code, model.error_position, built.site).c_str());
-    return 1;
-  }
-  return 0;
+  if (!built.io) return io_failure(built.io, err);
+  if (!built.error) return exit_status::done;
+  if (stops_the_build(built.error->code)) return errore(std::to_string(code_of(built.error->code)));
+  // The files are written all the same; the failure is never hidden.
+  err << describe(*built.error) << "\n";
+  return exit_status::fault;
 }
 
 }  // namespace sb

@@ -1,7 +1,10 @@
+// The program's plain run: no argument, the shipped scenario.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
+#include "app/exit_status.h"
 #include "builder/scenario_model.h"
 #include "platform/file_system.h"
 
@@ -9,12 +12,11 @@ namespace sb {
 
 // The whole job of the program: writes the five texts into `folder`, builds
 // the scenario from them and leaves the papers and the compiled files.
-// Returns the exit status: 0 done, 1 the build recorded an error, 2 an
-// input/output failure.
-int run_plain(const std::string& folder);
+// 0 done, 1 the build recorded an error, 2 an input/output failure.
+exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err);
 
 // The run's second half, once the texts are in `folder`: compiles them and
-// tells the person about the outcome. Returns the exit status as above.
-int compile_and_report(scenario_model& model, file_system& fs, const std::string& folder);
+// tells the person about the outcome.
+exit_status compile_and_report(scenario_model& model, file_system& fs, const std::string& folder, std::ostream& err);
 
 }  // namespace sb

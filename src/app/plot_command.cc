@@ -2,13 +2,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include <iostream>
 #include <optional>
+#include <ostream>
 #include <utility>
 
-#include "app/compile_command.h"
 #include "app/route_plot.h"
-#include "builder/compiled_readers.h"
+#include "app/tool_options.h"
+#include "builder/compiled_files.h"
 #include "builder/scenario_files.h"
 
 namespace sb {
@@ -16,20 +16,22 @@ namespace sb {
 namespace {
 
 // Reads and decodes one compiled file; on failure prints one line and
-// leaves the exit status in `status`.
+// leaves the exit status in `status`. A missing file that may be missing
+// gives nothing and no failure.
 template <class T, class Decode>
-std::optional<T> load(file_system& fs, const std::string& path, const char* what, Decode decode,
-                      std::ostream& err, int& status) {
+std::optional<T> load(file_system& fs, const std::string& path, compiled_kind kind, Decode decode, bool optional,
+                      std::ostream& err, exit_status& status) {
   std::string bytes;
   if (const io_result r = fs.read_file(path, bytes); !r) {
+    if (optional && r.not_found()) return std::nullopt;
     err << "scenario-builder: " << r.message << "\n";
-    status = 2;
+    status = exit_status::failure;
     return std::nullopt;
   }
   decode_result<T> d = decode(bytes);
   if (!d) {
-    err << "scenario-builder: " << describe_decode_error(path, what, *d.error) << "\n";
-    status = 1;
+    err << "scenario-builder: " << describe_decode_error(path, kind, *d.error) << "\n";
+    status = exit_status::fault;
     return std::nullopt;
   }
   return std::move(d.value);
@@ -49,42 +51,28 @@ CLI::App* add_plot_command(CLI::App& app, plot_options& o) {
   return cmd;
 }
 
-int run_plot(const plot_options& o, file_system& fs, std::ostream& err) {
-  for (const auto& [what, value] : {std::pair{"route name", &o.route}, std::pair{"train number", &o.train}})
-    if (!is_safe_name_part(*value)) {
-      err << "scenario-builder: plot: the " << what << " \"" << *value
-          << "\" cannot be part of a file name (printable ASCII, no / or \\, not starting with a dot)\n";
-      return 2;
-    }
-
+exit_status run_plot(const plot_options& o, file_system& fs, std::ostream&, std::ostream& err) {
+  if (!check_scenario_names("plot", o.route, o.train, err)) return exit_status::failure;
   const scenario_identity id{o.route, o.train};
-  int status = 0;
-  const auto cells = load<std::vector<track_cell>>(fs, join_path(o.dir, cell_file_name(id)), "cell",
-                                                   decode_cell_file, err, status);
+  exit_status status = exit_status::done;
+  const auto cells = load<std::vector<track_cell>>(fs, join_path(o.dir, cell_file_name(id)), compiled_kind::cells,
+                                                   decode_cell_file, false, err, status);
   if (!cells) return status;
-  const auto table =
-      load<scenario_table_t>(fs, join_path(o.dir, table_file_name(id)), "table", decode_table_file, err, status);
+  const auto table = load<scenario_table_t>(fs, join_path(o.dir, table_file_name(id)), compiled_kind::table,
+                                            decode_table_file, false, err, status);
   if (!table) return status;
   // A scenario compiled without curves has no plan file; its profile is
   // still worth drawing.
-  std::optional<track_plan_t> plan;
-  const std::string plan_path = join_path(o.dir, plan_file_name(id));
-  if (fs.exists(plan_path)) {
-    plan = load<track_plan_t>(fs, plan_path, "plan", decode_plan_file, err, status);
-    if (!plan) return status;
-  }
+  const auto plan = load<track_plan_t>(fs, join_path(o.dir, plan_file_name(id)), compiled_kind::plan,
+                                       decode_plan_file, true, err, status);
+  if (status != exit_status::done) return status;
 
   const std::string picture = render_route_svg(*cells, *table, plan ? &*plan : nullptr);
   if (const io_result r = fs.write_file(o.svg, picture); !r) {
     err << "scenario-builder: " << r.message << "\n";
-    return 2;
+    return exit_status::failure;
   }
-  return 0;
-}
-
-int run_plot(const plot_options& options) {
-  disk_file_system fs;
-  return run_plot(options, fs, std::cerr);
+  return exit_status::done;
 }
 
 }  // namespace sb

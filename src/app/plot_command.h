@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "app/exit_status.h"
 #include "platform/file_system.h"
 
 namespace CLI {
@@ -22,11 +23,9 @@ struct plot_options {
 
 CLI::App* add_plot_command(CLI::App& app, plot_options& options);
 
-// Exit status: 0 drawn, 1 a compiled file is damaged, 2 usage or
-// input/output failure (a missing cell or table file among them). A missing
-// plan file is no failure: the profile is drawn alone.
-int run_plot(const plot_options& options, file_system& fs, std::ostream& err);
-// The same on the disk and stderr.
-int run_plot(const plot_options& options);
+// 0 drawn, 1 a compiled file is damaged, 2 usage or input/output failure
+// (a missing cell or table file among them). A missing plan file is no
+// failure: the profile is drawn alone.
+exit_status run_plot(const plot_options& options, file_system& fs, std::ostream& out, std::ostream& err);
 
 }  // namespace sb

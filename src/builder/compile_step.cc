@@ -3,6 +3,7 @@
 #include "builder/compiled_files.h"
 #include "builder/integrity_codes.h"
 #include "builder/protection_pass.h"
+#include "builder/scenario_reader.h"
 
 namespace sb {
 
@@ -13,8 +14,8 @@ compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system
   model.error_code = 0;
   clear_scenario_table(model);
 
-  const reader_result read = memorizza_dati(model, fs, folder);
-  result.site = read.site;
+  reader_result read = memorizza_dati(model, fs, folder);
+  result.error = std::move(read.error);
   if (!read.io) {
     result.io = read.io;
     return result;
@@ -22,16 +23,17 @@ compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system
   // Without cells there is nothing to complete, stamp or write.
   if (!model.has_cells()) return result;
 
-  signal_protection_pass(model);
-  // The pass's codes are found in the cells, not in a text.
-  if (model.error_code >= 11 && model.error_code <= 13) result.site = {{}, 0, true, {}};
+  // The pass's last fault stands over the reader's.
+  if (std::optional<build_error> pass = signal_protection_pass(model)) result.error = std::move(pass);
 
-  result.stamp_error = stamp_integrity(model);
-  if (result.stamp_error != 0) return result;
+  if (const error stop = stamp_integrity(model); stop != error::none) {
+    result.error = build_error{stop, std::nullopt, {}, 0, {}};
+    return result;
+  }
 
-  if (policy == write_policy::only_without_error && model.error_code != 0) return result;
+  if (policy == write_policy::only_without_error && result.error) return result;
   result.io = write_compiled_files(model, fs, folder);
-  result.files_written = result.io.ok;
+  result.files_written = result.io.ok();
   return result;
 }
 

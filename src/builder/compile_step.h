@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "builder/error_codes.h"
 #include "builder/scenario_model.h"
-#include "builder/scenario_reader.h"
 #include "platform/file_system.h"
 
 namespace sb {
@@ -16,9 +17,8 @@ enum class write_policy {
 };
 
 struct compile_result {
-  io_result io;             // an input/output failure ended the step
-  error_site site;          // where `error_code` was raised, in a text
-  int32_t stamp_error = 0;  // 1250 or 1251: nothing was written
+  io_result io;                      // an input/output failure ended the step
+  std::optional<build_error> error;  // the build's fault; a stop code wrote nothing
   bool files_written = false;
 };
 

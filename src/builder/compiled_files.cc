@@ -1,181 +1,255 @@
 #include "builder/compiled_files.h"
 
-#include <bit>
 #include <cassert>
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "builder/scenario_files.h"
-#include "platform/huge_pages.h"
 
 namespace sb {
 
 namespace {
 
-// Puts little-endian values into one buffer sized beforehand, whatever the
-// host's order. The plan file alone is millions of values: no bounds or
-// capacity test per byte.
-template <typename Bytes>
-class byte_writer {
- public:
-  explicit byte_writer(size_t size) {
-    bytes_.resize(size);
-    at_ = bytes_.data();
-  }
-
-  void put_u8(uint8_t v) { *at_++ = static_cast<char>(v); }
-  void put_u16(uint16_t v) { put_le(v); }
-  void put_i16(int16_t v) { put_le(static_cast<uint16_t>(v)); }
-  void put_i32(int32_t v) { put_le(static_cast<uint32_t>(v)); }
-  void put_f64(double v) { put_le(std::bit_cast<uint64_t>(v)); }
-  void put_bytes(const std::string& s) {
-    if (s.empty()) return;
-    std::memcpy(at_, s.data(), s.size());
-    at_ += s.size();
-  }
-
-  // The caller has put exactly the size it announced.
-  Bytes take() {
-    assert(at_ == bytes_.data() + bytes_.size());
-    return std::move(bytes_);
-  }
-
- private:
-  // A little-endian host stores the value as it is; any other puts it byte
-  // by byte, lowest first.
-  template <typename Unsigned>
-  void put_le(Unsigned v) {
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(at_, &v, sizeof v);
-    } else {
-      for (size_t i = 0; i < sizeof v; ++i) at_[i] = static_cast<char>(static_cast<uint8_t>(v >> (8 * i)));
-    }
-    at_ += sizeof v;
-  }
-  Bytes bytes_;
-  char* at_ = nullptr;
-};
-
-constexpr size_t cell_bytes = 15;
-constexpr size_t row_bytes_without_text = 34;
-constexpr size_t longest_text = 65535;
-
-size_t plan_number_bytes(const plan_number& n) {
-  switch (n.kind) {
-    case plan_number::tag::int16: return 4;
-    case plan_number::tag::real: return 10;
-    case plan_number::tag::empty: break;
-  }
-  return 2;
+template <class T>
+decode_result<T> failed(const le_reader& in) {
+  decode_result<T> r;
+  r.error = in.error();
+  return r;
 }
 
-template <typename Bytes>
-void put_plan_number(byte_writer<Bytes>& w, const plan_number& n) {
+// ---- plan file ----
+
+void put_plan_number(le_writer& w, plan_number n) {
   switch (n.kind) {
     case plan_number::tag::int16:
-      w.put_i16(2);
-      w.put_i16(n.integer);
+      w.i16(2);
+      w.i16(static_cast<int16_t>(n.value));
       return;
     case plan_number::tag::real:
-      w.put_i16(5);
-      w.put_f64(n.real);
+      w.i16(5);
+      w.f64(n.value);
       return;
     case plan_number::tag::empty:
       break;
   }
-  w.put_i16(0);
+  w.i16(0);
 }
 
-template <typename Bytes>
-Bytes encode_plan(const track_plan_t& plan) {
-  size_t size = 0;
-  for (const auto* column : {&plan.x, &plan.y})
-    for (const plan_number& n : *column) size += plan_number_bytes(n);
-  byte_writer<Bytes> w(size);
-  for (const auto* column : {&plan.x, &plan.y})
-    for (const plan_number& n : *column) put_plan_number(w, n);
-  return w.take();
+bool get_plan_number(le_reader& in, plan_number& n) {
+  const size_t tag_at = in.offset();
+  int16_t tag = 0;
+  if (!in.i16(tag, "its tag")) return false;
+  switch (tag) {
+    case 0:
+      n = {};
+      return true;
+    case 2: {
+      int16_t v = 0;
+      if (!in.i16(v, "its 16-bit integer")) return false;
+      n = plan_number::of_int16(v);
+      return true;
+    }
+    case 5: {
+      double v = 0;
+      if (!in.f64(v, "its double")) return false;
+      n = plan_number::of_real(v);
+      return true;
+    }
+    default:
+      break;
+  }
+  return in.fail(tag_at, "unknown tag " + std::to_string(tag) + " (0, 2 or 5 expected)");
 }
 
-// The plan file's bytes, on huge pages like the plan itself, left
-// uninitialised until the encoder writes every one of them.
-using large_bytes = std::vector<char, huge_page_allocator<char>>;
+// ---- table file ----
+
+void put_row(le_writer& w, const table_entry& row) {
+  assert(row.text.size() <= longest_text);
+  w.u8(row.kind);
+  w.i32(row.range_start);
+  w.i32(row.range_end);
+  w.i32(row.position);
+  w.u8(row.flag_a);
+  w.u16(static_cast<uint16_t>(row.text.size()));
+  w.bytes(row.text);
+  w.i16(row.value_a);
+  w.i16(row.value_b);
+  w.i16(row.value_c);
+  w.i16(row.value_d);
+  w.i16(row.value_e);
+  w.u8(row.flag_d);
+  w.u8(row.stop_value);
+  w.u8(row.flag_c);
+  w.u8(row.flag_b);
+  w.i32(row.time_of_day);
+}
+
+bool get_row(le_reader& in, table_entry& row) {
+  return in.u8(row.kind, "kind") && in.i32(row.range_start, "range_start") &&
+         in.i32(row.range_end, "range_end") && in.i32(row.position, "position") &&
+         in.u8(row.flag_a, "flag_a") && in.text(row.text) && in.i16(row.value_a, "value_a") &&
+         in.i16(row.value_b, "value_b") && in.i16(row.value_c, "value_c") && in.i16(row.value_d, "value_d") &&
+         in.i16(row.value_e, "value_e") && in.u8(row.flag_d, "flag_d") &&
+         in.u8(row.stop_value, "stop_value") && in.u8(row.flag_c, "flag_c") && in.u8(row.flag_b, "flag_b") &&
+         in.i32(row.time_of_day, "time_of_day");
+}
+
+// ---- cell file ----
+
+void put_cell(le_writer& w, const track_cell& c) {
+  w.u8(c.kind);
+  w.i16(c.value_1);
+  w.i16(c.value_2);
+  w.i16(c.value_3);
+  w.i16(c.value_4);
+  w.u8(c.signal_time);
+  w.u8(c.approach_code);
+  w.u8(c.mountain_kind);
+  w.u8(c.speed_code);
+  w.u8(c.gradient_code);
+  w.u8(c.adhesion);
+}
+
+bool get_cell(le_reader& in, track_cell& c) {
+  return in.u8(c.kind, "kind") && in.i16(c.value_1, "value_1") && in.i16(c.value_2, "value_2") &&
+         in.i16(c.value_3, "value_3") && in.i16(c.value_4, "value_4") && in.u8(c.signal_time, "signal_time") &&
+         in.u8(c.approach_code, "approach_code") && in.u8(c.mountain_kind, "mountain_kind") &&
+         in.u8(c.speed_code, "speed_code") && in.u8(c.gradient_code, "gradient_code") &&
+         in.u8(c.adhesion, "adhesion");
+}
+
+template <class Encode, class Model>
+std::string encoded(Encode encode, const Model& model) {
+  string_sink out;
+  encode(model, out);
+  return std::move(out.bytes);
+}
 
 }  // namespace
 
-std::string encode_plan_file(const track_plan_t& plan) { return encode_plan<std::string>(plan); }
+void encode_plan_file(const track_plan_t& plan, byte_sink& out) {
+  le_writer w(out);
+  for (const plan_column* column : {&plan.x, &plan.y})
+    for (size_t m = 0; m < column->size(); ++m) put_plan_number(w, (*column)[m]);
+}
 
-// The caller makes sure no text is longer than a 16-bit length can say.
+decode_result<track_plan_t> decode_plan_file(std::string_view bytes) {
+  // A first pass checks every value and counts them, so that the columns
+  // are sized once: the decoder never holds more than the plan itself.
+  le_reader check(bytes);
+  size_t count = 0;
+  plan_number n;
+  for (; !check.at_end(); ++count) {
+    check.context("value", count);
+    if (!get_plan_number(check, n)) return failed<track_plan_t>(check);
+  }
+  if (count % 2 != 0) {
+    decode_result<track_plan_t> r;
+    r.error = decode_error{bytes.size(), "the file ends after " + count_of(count, "value", "values") +
+                                             ", an odd number: the x and y columns cannot be equal"};
+    return r;
+  }
+  decode_result<track_plan_t> r;
+  r.value.x.assign(count / 2);
+  r.value.y.assign(count / 2);
+  le_reader in(bytes);
+  for (size_t i = 0; i < count; ++i) {
+    get_plan_number(in, n);
+    (i < count / 2 ? r.value.x : r.value.y).set(i % (count / 2), n);
+  }
+  return r;
+}
+
+void encode_table_file(const scenario_table_t& table, byte_sink& out) {
+  le_writer w(out);
+  for (const table_entry& row : table) put_row(w, row);
+}
+
+decode_result<scenario_table_t> decode_table_file(std::string_view bytes) {
+  decode_result<scenario_table_t> r;
+  le_reader in(bytes);
+  for (size_t i = 0; i < r.value.size(); ++i) {
+    in.context("row", i);
+    if (!get_row(in, r.value[i])) return failed<scenario_table_t>(in);
+  }
+  if (!in.at_end()) {
+    r.error = decode_error{in.offset(), count_of(in.left(), "byte", "bytes") + " after the last of the 87 rows"};
+  }
+  return r;
+}
+
+void encode_cell_file(const std::vector<track_cell>& cells, byte_sink& out) {
+  le_writer w(out);
+  for (const track_cell& c : cells) put_cell(w, c);
+}
+
+decode_result<std::vector<track_cell>> decode_cell_file(std::string_view bytes) {
+  decode_result<std::vector<track_cell>> r;
+  const size_t whole = bytes.size() / cell_bytes;
+  if (const size_t rest = bytes.size() % cell_bytes; rest != 0) {
+    r.error = decode_error{whole * cell_bytes, "the file ends inside cell " + std::to_string(whole) + ", after " +
+                                                   count_of(rest, "byte", "bytes") + " of " +
+                                                   std::to_string(cell_bytes)};
+    return r;
+  }
+  r.value.resize(whole);
+  le_reader in(bytes);
+  for (size_t i = 0; i < whole; ++i) {
+    in.context("cell", i);
+    if (!get_cell(in, r.value[i])) return failed<std::vector<track_cell>>(in);
+  }
+  return r;
+}
+
+std::string encode_plan_file(const track_plan_t& plan) {
+  return encoded([](const track_plan_t& p, byte_sink& out) { encode_plan_file(p, out); }, plan);
+}
 std::string encode_table_file(const scenario_table_t& table) {
-  size_t size = 0;
-  for (const table_entry& row : table) size += row_bytes_without_text + row.text.size();
-  byte_writer<std::string> w(size);
-  for (const table_entry& row : table) {
-    assert(row.text.size() <= longest_text);
-    w.put_u8(row.kind);
-    w.put_i32(row.range_start);
-    w.put_i32(row.range_end);
-    w.put_i32(row.position);
-    w.put_u8(row.flag_a);
-    w.put_u16(static_cast<uint16_t>(row.text.size()));
-    w.put_bytes(row.text);
-    w.put_i16(row.value_a);
-    w.put_i16(row.value_b);
-    w.put_i16(row.value_c);
-    w.put_i16(row.value_d);
-    w.put_i16(row.value_e);
-    w.put_u8(row.flag_d);
-    w.put_u8(row.stop_value);
-    w.put_u8(row.flag_c);
-    w.put_u8(row.flag_b);
-    w.put_i32(row.time_of_day);
-  }
-  return w.take();
+  return encoded([](const scenario_table_t& t, byte_sink& out) { encode_table_file(t, out); }, table);
 }
-
 std::string encode_cell_file(const std::vector<track_cell>& cells) {
-  byte_writer<std::string> w(cell_bytes * cells.size());
-  for (const track_cell& c : cells) {
-    w.put_u8(c.kind);
-    w.put_i16(c.value_1);
-    w.put_i16(c.value_2);
-    w.put_i16(c.value_3);
-    w.put_i16(c.value_4);
-    w.put_u8(c.signal_time);
-    w.put_u8(c.approach_code);
-    w.put_u8(c.mountain_kind);
-    w.put_u8(c.speed_code);
-    w.put_u8(c.gradient_code);
-    w.put_u8(c.adhesion);
-  }
-  return w.take();
+  return encoded([](const std::vector<track_cell>& c, byte_sink& out) { encode_cell_file(c, out); }, cells);
 }
 
-io_result write_compiled_files(const scenario_model& model, file_system& fs,
-                               const std::string& folder) {
+compiled_kind compiled_kind_of_name(std::string_view path) {
+  if (path.ends_with("_linea.dat")) return compiled_kind::plan;
+  if (path.ends_with(".sim")) return compiled_kind::table;
+  if (path.ends_with(".dat")) return compiled_kind::cells;
+  return compiled_kind::unknown;
+}
+
+const char* kind_name(compiled_kind kind) {
+  switch (kind) {
+    case compiled_kind::cells: return "cell";
+    case compiled_kind::table: return "table";
+    case compiled_kind::plan: return "plan";
+    case compiled_kind::unknown: break;
+  }
+  return "compiled";
+}
+
+std::string describe_decode_error(const std::string& path, compiled_kind kind, const decode_error& e) {
+  return path + ": bad " + kind_name(kind) + " file at byte " + std::to_string(e.offset) + ": " + e.message;
+}
+
+io_result write_compiled_files(const scenario_model& model, file_system& fs, const std::string& folder) {
   const scenario_identity id{model.route_name, model.train_number};
   const std::string table_path = join_path(folder, table_file_name(id));
-  // A table that cannot be encoded is refused before anything is written,
-  // so that no half set of compiled files is left behind.
+  // A table that cannot be encoded is refused before anything is written.
   for (size_t i = 0; i < model.scenario_table.size(); ++i) {
     if (model.scenario_table[i].text.size() > longest_text)
-      return io_result::failure(
-          table_path, "text of row " + std::to_string(i) + " longer than 65535 bytes");
+      return io_result::failure(table_path, "text of row " + std::to_string(i) + " longer than " +
+                                                 std::to_string(longest_text) + " bytes");
   }
-  if (model.geometry_flag != 0) {
-    const large_bytes plan = encode_plan<large_bytes>(model.track_plan);
-    const io_result r =
-        fs.write_file(join_path(folder, plan_file_name(id)), std::string_view(plan.data(), plan.size()));
-    if (!r) return r;
-  }
-  if (const io_result r = fs.write_file(table_path, encode_table_file(model.scenario_table)); !r)
-    return r;
-  return fs.write_file(join_path(folder, cell_file_name(id)), encode_cell_file(model.cells));
+  std::vector<file_to_write> files;
+  if (model.geometry_flag != 0)
+    files.push_back({join_path(folder, plan_file_name(id)),
+                     [&model](byte_sink& out) { encode_plan_file(model.track_plan, out); }});
+  files.push_back({table_path, [&model](byte_sink& out) { encode_table_file(model.scenario_table, out); }});
+  files.push_back({join_path(folder, cell_file_name(id)),
+                   [&model](byte_sink& out) { encode_cell_file(model.cells, out); }});
+  return fs.write_files(files);
 }
 
 }  // namespace sb

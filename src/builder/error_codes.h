@@ -1,19 +1,67 @@
-// Every code a build can end with, and how a person is told about it.
+// Every code a build can end with, what it means, and the one value that
+// carries a build's fault from where it is found to the person told of it.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "builder/scenario_reader.h"
-
 namespace sb {
 
-// A plain-language meaning for every code; empty for an unknown one.
-std::string_view error_meaning(int32_t code);
+// The numbers are fixed: they are what the person sees.
+enum class error : int32_t {
+  none = 0,
+  route_length = 1,
+  progression_off_grid = 2,
+  repetition_start_off_grid = 3,
+  repetition_end_off_grid = 4,
+  repetition_system = 5,
+  board_cell_taken = 6,
+  reduction_cell_taken = 7,
+  station_off_grid = 8,
+  station_length = 9,
+  too_many_stations = 10,
+  no_room_before_warning = 11,
+  no_room_before_start = 12,
+  no_room_along_slowdown = 13,
+  beyond_line = 15,
+  signal_cell_taken = 16,
+  warning_cell_taken = 17,
+  start_cell_taken = 18,
+  end_cell_taken = 19,
+  approach_cell_taken = 20,
+  indicator_cell_taken = 21,
+  stations_too_close = 22,
+  station_near_origin = 24,
+  unreadable_text = 25,
+  no_line_file = 101,
+  no_generale = 102,
+  curve_sharpness = 103,
+  marker_in_use = 1250,
+  code_field_in_use = 1251,
+};
 
-// "FILE:LINE: error CODE at POSITION m: MEANING", dropping the parts the
-// code or the site does not have.
-std::string describe_error(int32_t code, int32_t position, const error_site& site);
+inline int32_t code_of(error e) { return static_cast<int32_t>(e); }
+// A plain-language meaning; empty for `none`.
+std::string_view meaning_of(error e);
+// The codes that stop the build before anything is compiled: the plain run
+// shows them in the message box.
+inline bool stops_the_build(error e) { return e == error::marker_in_use || e == error::code_field_in_use; }
+
+// A build's fault, formed once where it is found.
+struct build_error {
+  error code = error::none;
+  std::optional<int32_t> chainage;  // for the codes that have one
+  std::string file;                 // the text at fault; empty when none
+  int line = 0;                     // 1-based; 0 when none
+  std::string detail;               // what exactly was wrong, when known
+
+  bool operator==(const build_error&) const = default;
+};
+
+// "FILE:LINE: error CODE at CHAINAGE m: MEANING (DETAIL)", dropping the
+// parts the error does not have.
+std::string describe(const build_error& e);
 
 }  // namespace sb

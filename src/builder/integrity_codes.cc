@@ -10,11 +10,6 @@ namespace {
 constexpr const char* fill_text = "aabbccddeeffgghhiillmmnnoo";
 constexpr size_t code_window = 25;
 
-constexpr int16_t route_marker = 610;
-constexpr int16_t cell_marker = 5121;
-
-constexpr int32_t error_marker_in_use = 1250;
-constexpr int32_t error_code_field_in_use = 1251;
 
 // Train number, then route name, lower-cased, then the fill. Only ASCII
 // capitals change: other bytes are taken as they are, so the codes never
@@ -50,22 +45,22 @@ int32_t codice_gara_st(scenario_model& model) {
   return sum;
 }
 
-int32_t stamp_integrity(scenario_model& model) {
+error stamp_integrity(scenario_model& model) {
   // Cell 1 carries a marker and a code; the reader always creates far more
   // cells than that, so a shorter array only comes from a model that never
   // got that far, and there is nothing to stamp.
-  if (model.cells.size() < 2) return 0;
+  if (model.cells.size() < 2) return error::none;
   table_entry& row = model.scenario_table[table_row::scenery_and_identity];
   track_cell& cell = model.cells[1];
 
-  if (row.value_a != 0 || cell.value_1 != 0) return error_marker_in_use;
-  row.value_a = route_marker;
+  if (row.value_a != 0 || cell.value_1 != 0) return error::marker_in_use;
+  row.value_a = table_marker;
   cell.value_1 = cell_marker;
 
-  if (row.time_of_day != 0 || cell.value_2 != 0) return error_code_field_in_use;
+  if (row.time_of_day != 0 || cell.value_2 != 0) return error::code_field_in_use;
   row.time_of_day = codice_gara_st(model);
   cell.value_2 = static_cast<int16_t>(codice_gara_og(model));
-  return 0;
+  return error::none;
 }
 
 }  // namespace sb

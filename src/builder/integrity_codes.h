@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "builder/error_codes.h"
 #include "builder/scenario_model.h"
 
 namespace sb {
@@ -13,8 +14,8 @@ namespace sb {
 int32_t codice_gara_og(scenario_model& model);
 int32_t codice_gara_st(scenario_model& model);
 
-// The stamping step. Returns 0 when done, or 1250 / 1251 when a reserved
-// field was already in use (the step stops there).
-int32_t stamp_integrity(scenario_model& model);
+// The stamping step. Returns `marker_in_use` or `code_field_in_use` when a
+// reserved field was already in use (the step stops there).
+error stamp_integrity(scenario_model& model);
 
 }  // namespace sb

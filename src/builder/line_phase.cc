@@ -1,14 +1,15 @@
-// The line file: the general block, then the body with gradients, curves,
+// The line text: the general block, then the body with gradients, curves,
 // mountain zones, indicator boards and indication boards.
 #include <string>
 
-#include "builder/reader_context.h"
+#include "builder/reader_rows.h"
 #include "builder/recorders.h"
 #include "builder/rounding.h"
 #include "builder/track_plan.h"
 
-namespace sb::reader {
+namespace sb {
 
+namespace reader {
 namespace {
 
 constexpr int32_t max_route_length = 1000000;
@@ -16,7 +17,6 @@ constexpr int32_t max_route_length = 1000000;
 // route length, so a negative length down to this still builds.
 constexpr int32_t min_route_length = -6950;
 constexpr int64_t max_plan_index = 1000000;
-constexpr size_t max_text_length = 65535;  // the table file's length field
 
 bool is_section_header(const std::string& field) {
   const size_t first = field.find_first_not_of(" \t");
@@ -25,113 +25,109 @@ bool is_section_header(const std::string& field) {
 }
 
 struct line_reader {
-  context& c;
+  phase& p;
   scenario_model& m;
-  field_cursor in;
-  int row_line = 0;
+  int& board_slot;
   int64_t gradient_fill = 0;
   int32_t gradient = 0;
   int64_t plan_next = 2;
 
-  // Closes the phase on a failure that ends the reader.
-  phase_end fail(int32_t code) {
-    c.record(code, row_line);
-    c.remove_text(c.line_name);
-    return phase_end::stop;
-  }
-  phase_end fail_at(int32_t code, int32_t position) {
-    c.record_at(code, position, row_line);
-    c.remove_text(c.line_name);
-    return phase_end::stop;
-  }
-  // An item beyond the cells: the pass over this file ends here.
-  void beyond(int32_t position) { c.record_at(15, position, row_line); }
-
   void fill_gradients_until(int64_t n) {
     do {
       if (gradient_fill > m.last_cell) break;
-      c.cell(gradient_fill).gradient_code = low8(int64_t{gradient} + 100);
+      p.cell(gradient_fill).gradient_code = low8(int64_t{gradient} + 100);
       ++gradient_fill;
     } while (gradient_fill < n);
   }
 
-  using row = row_end;
-
-  phase_end find_general() {
-    row_line = 0;
+  bool find_general() {
     for (;;) {
-      if (in.at_end()) return fail(102);
-      const std::string field = in.read_text();
-      if (in.at_end()) return fail(102);
-      if (contains_folded(field, "[generale]")) return phase_end::go_on;
+      if (p.in.at_end()) return false;
+      const std::string field = p.in.read_text();
+      if (p.in.at_end()) return false;
+      if (contains_folded(field, "[generale]")) return true;
     }
   }
 
-  phase_end read_general_block() {
-    for (;;) {
-      if (in.at_end()) return phase_end::go_on;
-      m.current_field = in.read_text();
-      if (in.at_end()) return phase_end::go_on;
-      for (int i = 0; i < 10 && contains_exact(m.current_field, "-"); ++i) m.current_field = in.read_text();
-      row_line = in.line();
-      const std::string& f = m.current_field;
-      auto& t = m.scenario_table;
+  row_end route_length_row() {
+    const int32_t length = p.in.read_int32();
+    m.scenario_table[table_row::train_and_route].range_end = length;
+    if (length > max_route_length || length < min_route_length) return p.fail(error::route_length);
+    m.total_metres = length + 7000;
+    m.last_cell = static_cast<int32_t>(round_div(m.total_metres, metres_per_cell));
+    m.cells.assign(static_cast<size_t>(m.last_cell) + 1, track_cell{});
+    m.track_plan = {};
+    if (m.geometry_flag != 0) create_track_plan(m.track_plan, m.total_metres);
+    return row_end::done;
+  }
 
-      if (contains_folded(f, "percorso") && contains_folded(f, "lunghezza")) {
-        const int32_t length = in.read_int32();
-        t[table_row::train_and_route].range_end = length;
-        if (length > max_route_length || length < min_route_length) return fail(1);
-        m.total_metres = length + 7000;
-        m.last_cell = static_cast<int32_t>(round_div(m.total_metres, 50));
-        m.cells.assign(static_cast<size_t>(m.last_cell) + 1, track_cell{});
-        m.track_plan = {};
-        if (m.geometry_flag != 0) create_track_plan(m.track_plan, m.total_metres);
+  row_end repetition_row(const std::string& keyword) {
+    table_entry& r = m.scenario_table[table_row::repetition_and_clock];
+    r.range_start = p.in.read_int32();
+    r.range_end = p.in.read_int32();
+    if (r.range_start % 50 != 0) return p.fail(error::repetition_start_off_grid);
+    if (r.range_end % 50 != 0) return p.fail(error::repetition_end_off_grid);
+    if (contains_exact(keyword, "4"))
+      r.position = 4;
+    else if (contains_exact(keyword, "9"))
+      r.position = 9;
+    else
+      return p.fail(error::repetition_system);
+    if (r.range_end == 0) r.position = 0;
+    return row_end::done;
+  }
+
+  // One field of the general block and the rows it names. False when the
+  // block ends with it.
+  row_end general_row(const std::string& f) {
+    auto& t = m.scenario_table;
+    if (contains_folded(f, "percorso") && contains_folded(f, "lunghezza"))
+      if (route_length_row() == row_end::failed) return row_end::failed;
+    const struct {
+      const char* word;
+      int row;
+    } progressions[] = {{"tre", table_row::progression_largest},
+                        {"due", table_row::progression_middle},
+                        {"uno", table_row::progression_smallest}};
+    for (const auto& prog : progressions)
+      if (contains_exact(f, prog.word) && contains_exact(f, "progressiva")) {
+        table_entry& r = t[static_cast<size_t>(prog.row)];
+        r.range_start = p.in.read_int32();
+        r.range_end = p.in.read_int32();
+        r.position = p.in.read_int32();
       }
-      const struct {
-        const char* word;
-        int row;
-      } progressions[] = {{"tre", 81}, {"due", 82}, {"uno", 83}};
-      for (const auto& p : progressions)
-        if (contains_exact(f, p.word) && contains_exact(f, "progressiva")) {
-          table_entry& r = t[static_cast<size_t>(p.row)];
-          r.range_start = in.read_int32();
-          r.range_end = in.read_int32();
-          r.position = in.read_int32();
-        }
-      table_entry& scenery = t[table_row::scenery_and_identity];
-      if (contains_exact(f, "sfondo") && contains_exact(f, "uno")) scenery.range_start = in.read_int32();
-      if (contains_exact(f, "sfondo") && contains_exact(f, "due")) scenery.position = in.read_int32();
-      if (contains_exact(f, "sfondo") && contains_exact(f, "tre")) scenery.range_end = in.read_int32();
-      if (contains_exact(f, "segnali") && contains_exact(f, "ripetizione")) {
-        table_entry& r = t[table_row::repetition_and_clock];
-        r.range_start = in.read_int32();
-        r.range_end = in.read_int32();
-        if (r.range_start % 50 != 0) return fail(3);
-        if (r.range_end % 50 != 0) return fail(4);
-        if (contains_exact(f, "4"))
-          r.position = 4;
-        else if (contains_exact(f, "9"))
-          r.position = 9;
-        else
-          return fail(5);
-        if (r.range_end == 0) r.position = 0;
-      }
-      if (is_section_header(f)) return phase_end::go_on;
+    table_entry& scenery = t[table_row::scenery_and_identity];
+    if (contains_exact(f, "sfondo") && contains_exact(f, "uno")) scenery.range_start = p.in.read_int32();
+    if (contains_exact(f, "sfondo") && contains_exact(f, "due")) scenery.position = p.in.read_int32();
+    if (contains_exact(f, "sfondo") && contains_exact(f, "tre")) scenery.range_end = p.in.read_int32();
+    if (contains_exact(f, "segnali") && contains_exact(f, "ripetizione")) return repetition_row(f);
+    return row_end::done;
+  }
+
+  bool read_general_block() {
+    for (;;) {
+      if (p.in.at_end()) return true;
+      m.current_field = p.in.read_text();
+      if (p.in.at_end()) return true;
+      for (int i = 0; i < 10 && contains_exact(m.current_field, "-"); ++i) m.current_field = p.in.read_text();
+      p.row_line = p.in.line();
+      if (general_row(m.current_field) == row_end::failed) return false;
+      if (is_section_header(m.current_field)) return true;
     }
   }
 
-  row gradient_row() {
-    const int32_t p = in.read_int32();
-    const int32_t g = in.read_int32();
-    if (c.beyond_line(p, 100)) return beyond(p), row::beyond;
-    const int64_t n = round_div(p, 50);
+  row_end gradient_row() {
+    const int32_t at = p.in.read_int32();
+    const int32_t g = p.in.read_int32();
+    if (p.beyond_line(at, 100)) return p.beyond(at);
+    const int64_t n = round_div(at, metres_per_cell);
     if (n > 0) fill_gradients_until(n);
     gradient = g;
-    return row::done;
+    return row_end::done;
   }
 
   // Extends the plan with straight steps up to point `to`, then curve
-  // steps up to `curve_to`; code 103 when the index passes its limit.
+  // steps up to `curve_to`; false when the index passes its limit.
   bool advance_plan(int64_t to, int64_t curve_to, double k) {
     while (plan_next <= to) {
       straight_step(m.track_plan, plan_next);
@@ -144,70 +140,53 @@ struct line_reader {
     return true;
   }
 
-  row curve_row() {
-    const int32_t s = in.read_int32();
-    const int32_t len = in.read_int32();
-    if (c.beyond_line(s, 100)) return beyond(s), row::beyond;
+  row_end curve_row() {
+    const int32_t s = p.in.read_int32();
+    const int32_t len = p.in.read_int32();
+    if (p.beyond_line(s, 100)) return p.beyond(s);
     // The plan's last two points are never computed.
-    if (!m.track_plan.exists() || int64_t{s} + len > int64_t{m.total_metres} - 2)
-      return beyond(s), row::beyond;
+    if (!m.track_plan.exists() || int64_t{s} + len > int64_t{m.total_metres} - 2) return p.beyond(s);
     const double k = curve_curvature(m.current_field);
-    if (k == 0.0 || !advance_plan(s, int64_t{s} + len, k)) {
-      fail(103);
-      return row::failed;
-    }
-    return row::done;
+    if (k == 0.0 || !advance_plan(s, int64_t{s} + len, k)) return p.fail(error::curve_sharpness);
+    return row_end::done;
   }
 
-  row mountain_row() {
-    const int32_t inizio = in.read_int32();
-    const int32_t fine = in.read_int32();
-    const int32_t tipo = in.read_int32();
-    if (c.beyond_line(inizio, 100)) return beyond(inizio), row::beyond;
+  row_end mountain_row() {
+    const int32_t inizio = p.in.read_int32();
+    const int32_t fine = p.in.read_int32();
+    const int32_t tipo = p.in.read_int32();
+    if (p.beyond_line(inizio, 100)) return p.beyond(inizio);
     if (m.mountain_count >= mountain_capacity)
-      throw read_failure{"more than " + std::to_string(mountain_capacity) + " mountain zones", row_line};
+      p.unreadable("more than " + std::to_string(mountain_capacity) + " mountain zones");
     memo_montagna(m, inizio, fine, tipo);
-    if (m.error_code > 0) {
-      fail_at(m.error_code, inizio);
-      return row::failed;
-    }
-    return row::done;
+    return row_end::done;
   }
 
-  row indicator_row() {
+  row_end indicator_row() {
     int32_t v[9];
-    for (int32_t& x : v) x = in.read_int32();
+    for (int32_t& x : v) x = p.in.read_int32();
     const int32_t posizione = v[0];
-    if (c.beyond_line(posizione, 100) || !indicator_fits(m, posizione)) return beyond(posizione), row::beyond;
-    memo_indicatori_v_max(m, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
-    if (m.error_code == 25) throw read_failure{"a packed board speed does not fit 16 bits", row_line};
-    if (m.error_code > 0) {
-      fail_at(m.error_code, posizione);
-      return row::failed;
-    }
-    return row::done;
+    if (p.beyond_line(posizione, 100) || !indicator_fits(m, posizione)) return p.beyond(posizione);
+    const error e = memo_indicatori_v_max(m, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+    if (e == error::unreadable_text) p.unreadable("a packed board speed does not fit 16 bits");
+    if (e != error::none) return p.fail(e, posizione);
+    return row_end::done;
   }
 
-  row board_row() {
-    const int32_t chainage = in.read_int32();
-    m.current_field = in.read_text();
-    if (m.current_field.size() > max_text_length)
-      throw read_failure{"a board text longer than 65535 bytes", in.line()};
-    if (c.beyond_line(chainage, 100) || !indicator_fits(m, chainage)) return beyond(chainage), row::beyond;
-    track_cell& cell = c.cell(item_cell(chainage));
-    if (!is_free(cell)) {
-      fail_at(6, chainage);
-      return row::failed;
-    }
-    if (c.board_slot < table_row::first_station) {
-      fail_at(10, chainage);
-      return row::failed;
-    }
+  row_end board_row() {
+    const int32_t chainage = p.in.read_int32();
+    m.current_field = p.in.read_text();
+    if (m.current_field.size() > longest_text)
+      throw read_failure{"a board text longer than " + std::to_string(longest_text) + " bytes", p.in.line()};
+    if (p.beyond_line(chainage, 100) || !indicator_fits(m, chainage)) return p.beyond(chainage);
+    track_cell& cell = p.cell(item_cell(chainage));
+    if (!is_free(cell)) return p.fail(error::board_cell_taken, chainage);
+    if (board_slot < table_row::first_station) return p.fail(error::too_many_stations, chainage);
     cell.kind = cell_kind::indication_board;
-    cell.value_1 = static_cast<int16_t>(c.board_slot);
-    m.scenario_table[static_cast<size_t>(c.board_slot)].text = m.current_field;
-    --c.board_slot;
-    return row::done;
+    cell.value_1 = static_cast<int16_t>(board_slot);
+    m.scenario_table[static_cast<size_t>(board_slot)].text = m.current_field;
+    --board_slot;
+    return row_end::done;
   }
 
   // Only the board row changes the keyword field, and it comes last.
@@ -221,42 +200,39 @@ struct line_reader {
     }};
   }
 
+  // The fills that close the body, whether it reached the end of the text
+  // or an item beyond the cells.
   void finish() {
-    c.remove_text(c.line_name);
     fill_gradients_until(int64_t{m.last_cell} - 2);
     if (m.track_plan.exists())
       while (plan_next <= int64_t{m.total_metres} - 2) straight_step(m.track_plan, plan_next++);
   }
+
+  void read() {
+    if (!find_general()) {
+      p.row_line = 0;
+      p.fail(error::no_generale);
+      return;
+    }
+    if (!read_general_block()) return;
+    if (!progressive_ordina(m))
+      throw read_failure{"a kilometric progression's value + 100 does not fit 32 bits", 0};
+    m.mountain_count = 0;
+    board_slot = table_row::first_board;
+    if (m.track_plan.exists()) seed_track_plan(m.track_plan);
+    if (!read_body(*this)) return;
+    finish();
+  }
 };
 
 }  // namespace
+}  // namespace reader
 
-phase_end read_line_file(context& c) {
-  scenario_model& m = c.m;
-  c.reading = c.line_name;
-  const std::string path = c.path(c.line_name);
-  if (!c.fs.exists(path)) {
-    c.record(101, 0);
-    return phase_end::stop;
-  }
-  std::string bytes;
-  if (io_result r = c.fs.read_file(path, bytes); !r) throw io_stop{r};
-
-  line_reader r{c, m, field_cursor(bytes)};
-  phase_end end = r.find_general();
-  if (end == phase_end::go_on) end = r.read_general_block();
-  if (end == phase_end::stop) return end;
-
-  if (!progressive_ordina(m))
-    throw read_failure{"a kilometric progression's value + 100 does not fit 32 bits", 0};
-  m.mountain_count = 0;
-  c.board_slot = table_row::first_board;
-  if (m.track_plan.exists()) seed_track_plan(m.track_plan);
-
-  if (read_body(r, [&r](const std::string& k) { return r.tests_for(k); }) == phase_end::stop)
-    return phase_end::stop;
-  r.finish();
-  return phase_end::go_on;
+phase_outcome read_line_text(scenario_model& model, std::string_view text, const text_names& names,
+                             int& board_slot) {
+  reader::phase p(model, text, names.line);
+  reader::line_reader r{p, model, board_slot};
+  return reader::run_guarded(p, [&r] { r.read(); });
 }
 
-}  // namespace sb::reader
+}  // namespace sb

@@ -15,9 +15,6 @@ constexpr int walk_spacing = 8;            // cells between points along a slowd
 constexpr int look_back_cells = 20;        // signals before a warning point
 constexpr int signal_search_cells = 12;    // cells searched after a slowdown
 
-constexpr int32_t error_signal_before_warning = 11;
-constexpr int32_t error_no_room_before_start = 12;
-constexpr int32_t error_no_room_along_or_after = 13;
 
 // Works on the cells that exist and that `last_cell` allows: every index the
 // rules compute is checked against [0, last] before it is touched, so an
@@ -27,7 +24,7 @@ class protection_pass {
   protection_pass(scenario_model& model, int64_t last)
       : model_(model), cells_(model.cells), last_(last) {}
 
-  void run() {
+  std::optional<build_error> run() {
     const int64_t last_p = last_ - 2;
     for (int64_t p = 1; p <= last_p; ++p) {
       const uint8_t kind = cells_[at(p)].kind;
@@ -37,6 +34,7 @@ class protection_pass {
         slowdown_start(p);
       }
     }
+    return last_error_;
   }
 
  private:
@@ -56,9 +54,11 @@ class protection_pass {
     c.value_1 = static_cast<int16_t>(minimo(reduction_value, c.value_1));
   }
   // Only the last error of the pass is kept.
-  void record(int32_t code, int64_t cell) {
-    model_.error_code = code;
-    model_.error_position = static_cast<int32_t>(cell * 50);
+  void record(error code, int64_t cell) {
+    const auto chainage = static_cast<int32_t>(chainage_of_cell(cell));
+    model_.error_code = code_of(code);
+    model_.error_position = chainage;
+    last_error_ = build_error{code, chainage, {}, 0, {}};
   }
 
   // Rule W: every signal within 20 cells before the warning point at p gets
@@ -78,7 +78,7 @@ class protection_pass {
       } else if (kind_at(d - 2, cell_kind::reduction_point)) {
         cap(d - 2);
       } else {
-        record(error_signal_before_warning, d);
+        record(error::no_room_before_warning, d);
       }
     }
   }
@@ -102,7 +102,7 @@ class protection_pass {
         return;
       }
     }
-    record(error_no_room_before_start, p);
+    record(error::no_room_before_start, p);
   }
 
   // The end cell of the slowdown starting at p; `last_` when it is missing
@@ -137,7 +137,7 @@ class protection_pass {
         } else {
           // The counter is left at 8: it runs past it and nothing more is
           // placed along this slowdown.
-          record(error_no_room_along_or_after, k);
+          record(error::no_room_along_slowdown, k);
         }
       }
     } while (k < last_ && !kind_at(k, cell_kind::slowdown_end));
@@ -156,7 +156,7 @@ class protection_pass {
       } else if (free_at(n - 1)) {
         place(n - 1);
       } else {
-        record(error_no_room_along_or_after, k);
+        record(error::no_room_along_slowdown, k);
       }
       return;
     }
@@ -165,15 +165,16 @@ class protection_pass {
   scenario_model& model_;
   std::vector<track_cell>& cells_;
   const int64_t last_;
+  std::optional<build_error> last_error_;
 };
 
 }  // namespace
 
-void signal_protection_pass(scenario_model& model) {
-  if (model.cells.empty()) return;
+std::optional<build_error> signal_protection_pass(scenario_model& model) {
+  if (model.cells.empty()) return std::nullopt;
   const int64_t last =
       std::min<int64_t>(model.last_cell, static_cast<int64_t>(model.cells.size()) - 1);
-  protection_pass(model, last).run();
+  return protection_pass(model, last).run();
 }
 
 }  // namespace sb

@@ -1,12 +1,17 @@
 // Completes the signalling around slowdowns with speed-reduction points.
 #pragma once
 
+#include <optional>
+
+#include "builder/error_codes.h"
 #include "builder/scenario_model.h"
 
 namespace sb {
 
-// One pass over `cells`; records errors 11 to 13 in the model and goes on.
-// Does nothing when the cells were never created.
-void signal_protection_pass(scenario_model& model);
+// One pass over `cells`; records each fault in the model's `error_code`
+// and `error_position` and goes on. Returns the last fault recorded, which
+// stands over any earlier one. Does nothing when the cells were never
+// created.
+std::optional<build_error> signal_protection_pass(scenario_model& model);
 
 }  // namespace sb

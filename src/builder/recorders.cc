@@ -12,13 +12,6 @@ namespace {
 bool in_cells(const scenario_model& m, int64_t k) { return k >= 0 && k <= m.last_cell; }
 track_cell& cell(scenario_model& m, int64_t k) { return m.cells[static_cast<size_t>(k)]; }
 
-// Wrapping arithmetic on 32-bit values: the packed fields keep low bits.
-int64_t wrap_mul_add(int64_t a, int64_t ka, int64_t b, int64_t kb, int64_t c) {
-  const uint64_t r = static_cast<uint64_t>(a) * static_cast<uint64_t>(ka) +
-                     static_cast<uint64_t>(b) * static_cast<uint64_t>(kb) + static_cast<uint64_t>(c);
-  return static_cast<int64_t>(r & 0xFFFFFFFFu);
-}
-
 struct slowdown_cells {
   int64_t warning, start, end, approach;
 };
@@ -78,81 +71,54 @@ void memo_montagna(scenario_model& m, int32_t inizio, int32_t fine, int32_t tipo
   }
 }
 
-void memo_indicatori_v_max(scenario_model& m, int32_t posizione, int32_t vas, int32_t vbs,
-                           int32_t vcs, int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int32_t strisced) {
-  if (!indicator_fits(m, posizione)) {
-    m.error_code = 15;
-    return;
-  }
+error memo_indicatori_v_max(scenario_model& m, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
+                            int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced) {
+  if (!indicator_fits(m, posizione)) return error::beyond_line;
   const int64_t k = item_cell(posizione);
-  if (!is_free(cell(m, k))) {
-    m.error_code = 21;
-    return;
-  }
-  // round(vs * 20 + vd / 5), exactly: (100 vs + vd) / 5.
-  const std::array<int64_t, 3> packed{round_div(int64_t{vas} * 100 + vad, 5),
-                                      round_div(int64_t{vbs} * 100 + vbd, 5),
-                                      round_div(int64_t{vcs} * 100 + vcd, 5)};
-  for (const int64_t v : packed)
-    if (v < INT16_MIN || v > INT16_MAX) {
-      m.error_code = 25;
-      return;
-    }
+  if (!is_free(cell(m, k))) return error::indicator_cell_taken;
+  std::array<int16_t, 3> packed{};
+  if (!pack_indicator_speed(vas, vad, packed[0]) || !pack_indicator_speed(vbs, vbd, packed[1]) ||
+      !pack_indicator_speed(vcs, vcd, packed[2]))
+    return error::unreadable_text;
   track_cell& t = cell(m, k);
   t.kind = cell_kind::speed_indicator;
-  t.value_1 = static_cast<int16_t>(packed[0]);
-  t.value_2 = static_cast<int16_t>(packed[1]);
-  t.value_3 = static_cast<int16_t>(packed[2]);
-  t.value_4 = low16(wrap_mul_add(strisces, 10, strisced, 1, 0));
+  t.value_1 = packed[0];
+  t.value_2 = packed[1];
+  t.value_3 = packed[2];
+  t.value_4 = low16(int64_t{strisces} * 10 + strisced);
+  return error::none;
 }
 
-void memo_segnale(scenario_model& m, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
-                  int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
-                  int32_t tempo) {
-  if (!signal_fits(m, posizione)) {
-    m.error_code = 15;
-    return;
-  }
+error memo_segnale(scenario_model& m, int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3,
+                   int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
+  if (!signal_fits(m, posizione)) return error::beyond_line;
   const int64_t k = item_cell(posizione);
-  if (!is_free(cell(m, k))) {
-    m.error_code = 16;
-    return;
-  }
+  if (!is_free(cell(m, k))) return error::signal_cell_taken;
   track_cell& t = cell(m, k);
   t.kind = cell_kind::signal;
-  t.value_4 = low16(wrap_mul_add(rapp, 10, sx, 3, dx));
-  t.value_1 = low16(wrap_mul_add(s1, 10, 0, 0, d1));
-  t.value_2 = low16(wrap_mul_add(s2, 10, 0, 0, d2));
-  t.value_3 = low16(wrap_mul_add(s3, 10, 0, 0, d3));
+  const packed_values v = pack_signal(sx, s1, s2, s3, rapp, dx, d1, d2, d3);
+  t.value_1 = v.value_1;
+  t.value_2 = v.value_2;
+  t.value_3 = v.value_3;
+  t.value_4 = v.value_4;
   if (tempo >= 1 && tempo <= 100) tempo = 101;
   t.signal_time = sx == 2 ? low8(tempo) : 0;
-  const int64_t sides = wrap_mul_add(sx, 3, dx, 1, 0);
-  for (int n = 1; n <= 4; ++n) cell(m, k - 2 * n).approach_code = low8(wrap_mul_add(sides, 10, 0, 0, n));
+  // (sx × 3 + dx) × 10 + n in 8-bit arithmetic.
+  const int64_t sides = int64_t{low8(sx)} * 3 + low8(dx);
+  for (int n = 1; n <= 4; ++n) cell(m, k - 2 * n).approach_code = low8(sides * 10 + n);
+  return error::none;
 }
 
-void memo_rallentamento(scenario_model& m, int32_t posizione, int32_t v, int32_t l,
-                        int32_t f_tt, int32_t f_ta, int32_t d_v) {
-  if (!slowdown_fits(m, posizione, l, f_ta)) {
-    m.error_code = 15;
-    return;
-  }
+error memo_rallentamento(scenario_model& m, int32_t posizione, int32_t v, int32_t l, int32_t f_tt,
+                         int32_t f_ta, int32_t d_v) {
+  if (!slowdown_fits(m, posizione, l, f_ta)) return error::beyond_line;
   const slowdown_cells c = cells_of_slowdown(posizione, l);
   const bool warned = posizione > 1500;
   if (!warned) f_ta = 0;
 
-  if (warned && !is_free(cell(m, c.warning))) {
-    m.error_code = 17;
-    return;
-  }
-  if (!is_free(cell(m, c.start))) {
-    m.error_code = 18;
-    return;
-  }
-  if (!is_free(cell(m, c.end))) {
-    m.error_code = 19;
-    return;
-  }
+  if (warned && !is_free(cell(m, c.warning))) return error::warning_cell_taken;
+  if (!is_free(cell(m, c.start))) return error::start_cell_taken;
+  if (!is_free(cell(m, c.end))) return error::end_cell_taken;
   track_cell& end = cell(m, c.end);
   end.kind = cell_kind::slowdown_end;
   if (d_v != 0) end.value_2 = low16(d_v);
@@ -171,10 +137,7 @@ void memo_rallentamento(scenario_model& m, int32_t posizione, int32_t v, int32_t
   }
   if (f_ta != 0) {
     for (int64_t i = 0; i <= 3; ++i)
-      if (!is_free(cell(m, c.approach - i))) {
-        m.error_code = 20;
-        return;
-      }
+      if (!is_free(cell(m, c.approach - i))) return error::approach_cell_taken;
     for (int64_t i = 0; i <= 3; ++i) {
       track_cell& a = cell(m, c.approach - i);
       a.kind = cell_kind::slowdown_approach;
@@ -182,6 +145,7 @@ void memo_rallentamento(scenario_model& m, int32_t posizione, int32_t v, int32_t
       if (d_v != 0) a.value_2 = static_cast<int16_t>(i + 1);
     }
   }
+  return error::none;
 }
 
 bool progressive_ordina(scenario_model& m) {

@@ -1,13 +1,12 @@
 // The one in-memory model of a scenario: what the reader fills, the
-// protection pass and the stamping complete, and the compiled files carry.
+// protection pass and the stamping complete, and the compiled files carry;
+// and what its codes mean, packed and unpacked side by side.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "platform/huge_pages.h"
 
 namespace sb {
 
@@ -88,25 +87,52 @@ inline constexpr int repetition_and_clock = 86;
 }  // namespace table_row
 
 // A number of the track plan keeps its kind: the seeds are small integers,
-// computed points are doubles, the last two points hold nothing.
+// computed points are doubles, the last two points hold nothing. An int16
+// number holds its integer exactly in `value`; an empty one holds 0.
 struct plan_number {
   enum class tag : uint8_t { empty = 0, int16 = 2, real = 5 };
   tag kind = tag::empty;
-  int16_t integer = 0;
-  double real = 0.0;
+  double value = 0.0;
 
-  static plan_number of_int16(int16_t v) { return {tag::int16, v, 0.0}; }
-  static plan_number of_real(double v) { return {tag::real, 0, v}; }
-  // The numeric value whatever the kind (0 when empty).
-  double value() const {
-    return kind == tag::real ? real : kind == tag::int16 ? double(integer) : 0.0;
-  }
+  static plan_number of_int16(int16_t v) { return {tag::int16, double(v)}; }
+  static plan_number of_real(double v) { return {tag::real, v}; }
   bool operator==(const plan_number&) const = default;
 };
 
+// One coordinate for every metre, held as two parallel arrays (9 bytes a
+// number rather than a padded 16-byte record).
+class plan_column {
+ public:
+  plan_column() = default;
+  plan_column(std::initializer_list<plan_number> numbers);
+
+  void assign(size_t n) {
+    values_.assign(n, 0.0);
+    tags_.assign(n, plan_number::tag::empty);
+  }
+  void push_back(plan_number n) {
+    values_.push_back(n.value);
+    tags_.push_back(n.kind);
+  }
+  size_t size() const { return values_.size(); }
+  bool empty() const { return values_.empty(); }
+
+  plan_number operator[](size_t i) const { return {tags_[i], values_[i]}; }
+  double value(size_t i) const { return values_[i]; }
+  plan_number::tag kind(size_t i) const { return tags_[i]; }
+  void set(size_t i, plan_number n) {
+    values_[i] = n.value;
+    tags_[i] = n.kind;
+  }
+
+  bool operator==(const plan_column&) const = default;
+
+ private:
+  std::vector<double> values_;
+  std::vector<plan_number::tag> tags_;
+};
+
 // Plan x and y for every metre 0 .. total_metres; empty until created.
-// A column holds up to a million numbers: it lives on huge pages.
-using plan_column = std::vector<plan_number, huge_page_allocator<plan_number>>;
 struct track_plan_t {
   plan_column x;
   plan_column y;
@@ -141,5 +167,58 @@ struct scenario_model {
 
 // Resets every row of the table: numbers and flags to 0, texts empty.
 void clear_scenario_table(scenario_model& model);
+
+// ---- what the codes mean ----
+
+inline constexpr int metres_per_cell = 50;
+// A text field's length is an unsigned 16-bit number in the table file.
+inline constexpr size_t longest_text = 65535;
+// Stamped into row 85 and cell 1 before the integrity codes.
+inline constexpr int16_t table_marker = 610;
+inline constexpr int16_t cell_marker = 5121;
+
+inline int64_t chainage_of_cell(int64_t index) { return index * metres_per_cell; }
+// The speed limit is kept in units of 5 km/h, the gradient in per mille
+// plus 100.
+inline int64_t speed_kmh(uint8_t speed_code) { return int64_t{speed_code} * 5; }
+inline int64_t gradient_per_mille(uint8_t gradient_code) { return int64_t{gradient_code} - 100; }
+
+// Low bits, as a narrowing without rounding keeps them.
+inline int16_t low16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+inline uint8_t low8(int64_t v) { return static_cast<uint8_t>(v); }
+
+// A signal's four packed values: side value × 10 + other side's digit.
+// The two side codes share one digit as sx × 3 + dx, so they are given
+// back only as that sum.
+struct signal_values {
+  int64_t s1, d1, s2, d2, s3, d3, rapp, sides;
+  bool operator==(const signal_values&) const = default;
+};
+struct packed_values {
+  int16_t value_1, value_2, value_3, value_4;
+  bool operator==(const packed_values&) const = default;
+};
+packed_values pack_signal(int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx,
+                          int32_t d1, int32_t d2, int32_t d3);
+signal_values unpack_signal(const track_cell& c);
+
+// A maximum-speed indicator board: each value is left speed × 20 + right
+// speed / 5, rounded (hundreds = left ÷ 5, last two digits = right ÷ 5);
+// the fourth is the stripe counts as left × 10 + right.
+struct indicator_values {
+  int64_t vas, vad, vbs, vbd, vcs, vcd, strisces, strisced;
+  bool operator==(const indicator_values&) const = default;
+};
+// round(vs × 20 + vd / 5) exactly; false when it passes 16 bits.
+bool pack_indicator_speed(int32_t left, int32_t right, int16_t& packed);
+indicator_values unpack_indicator(const track_cell& c);
+
+// Stations take rows upward from 1 and boards downward from 80; a station
+// row always holds a type or a position, a board row only its text.
+bool is_station_row(const scenario_table_t& table, int row);
+// Rows 1 .. n - 1 are the stations: n is the first row that is not one.
+int station_rows_end(const scenario_table_t& table);
+// The lowest row that holds a board text (81 when there is none).
+int board_rows_begin(const scenario_table_t& table);
 
 }  // namespace sb

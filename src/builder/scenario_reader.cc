@@ -1,40 +1,60 @@
 #include "builder/scenario_reader.h"
 
-#include <new>
-
-#include "builder/reader_context.h"
 #include "builder/scenario_files.h"
 
 namespace sb {
 
+namespace {
+
+// Deletes a source text; one already gone is no failure.
+io_result remove_text(file_system& fs, const std::string& path) {
+  io_result r = fs.remove_file(path);
+  return r.not_found() ? io_result::success() : r;
+}
+
+}  // namespace
+
 reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::string& folder) {
   const scenario_identity id{m.route_name, m.train_number};
-  reader::context c{m, fs, folder, line_file_name(id), train_file_name(id), {}, {}};
+  const text_names names{line_file_name(id), train_file_name(id)};
+  const std::string line_path = join_path(folder, names.line), train_path = join_path(folder, names.train);
   reader_result result;
 
   m.scenario_table[table_row::scenery_and_identity].text = m.route_name;
   m.scenario_table[table_row::repetition_and_clock].text = m.train_number;
 
-  // Anything the texts cannot give as they must becomes code 25, with both
-  // texts deleted.
-  auto unreadable = [&](std::string detail, int line) {
-    m.error_code = 25;
-    c.site = {c.reading, line, false, std::move(detail)};
-    c.remove_text(c.line_name);
-    c.remove_text(c.train_name);
+  // An unreadable text takes both texts with it, wherever it was found.
+  const auto finish = [&](const phase_outcome& outcome, const std::string& read_path) {
+    if (outcome.error) result.error = outcome.error;
+    result.io = remove_text(fs, read_path);
+    if (result.io && result.error && result.error->code == error::unreadable_text)
+      result.io = remove_text(fs, train_path);
+    return result.io.ok() && !outcome.reader_ends;
   };
-  try {
-    try {
-      if (reader::read_line_file(c) == reader::phase_end::go_on) reader::read_train_file(c);
-    } catch (const read_failure& f) {
-      unreadable(f.detail, f.line);
-    } catch (const std::bad_alloc&) {
-      unreadable("out of memory", 0);
+
+  std::string text;
+  if (io_result r = fs.read_file(line_path, text); !r) {
+    if (!r.not_found()) {
+      result.io = r;
+      return result;
     }
-  } catch (const reader::io_stop& stop) {
-    result.io = stop.io;
+    m.error_code = code_of(error::no_line_file);
+    result.error = build_error{error::no_line_file, std::nullopt, names.line, 0, {}};
+    return result;
   }
-  result.site = c.site;
+  int board_slot = table_row::first_board;
+  if (!finish(read_line_text(m, text, names, board_slot), line_path)) return result;
+
+  if (io_result r = fs.read_file(train_path, text); !r) {
+    if (!r.not_found()) {
+      result.io = r;
+      return result;
+    }
+    m.error_code = code_of(error::unreadable_text);
+    result.error = build_error{error::unreadable_text, std::nullopt, names.train, 0, "the train file does not exist"};
+    return result;
+  }
+  finish(read_train_text(m, text, names, board_slot), train_path);
   return result;
 }
 

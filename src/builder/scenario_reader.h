@@ -1,30 +1,48 @@
 // Reads the two source texts of a scenario back into the model: the line
-// file, then the train file, one field at a time, calling the recorders.
+// text, then the train text, one field at a time, calling the recorders.
+// The two phases work on the texts' bytes; only the frame,
+// `memorizza_dati`, reads and deletes the files.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "builder/error_codes.h"
 #include "builder/scenario_model.h"
 #include "platform/file_system.h"
 
 namespace sb {
 
-// Where the recorded error was found, when it was found in a text.
-struct error_site {
-  std::string file;           // file name without folder; empty when none
-  int line = 0;               // 1-based; 0 when none
-  bool has_position = false;  // `error_position` belongs to this error
-  std::string detail;         // what exactly was wrong, when known
+// How a phase ended. Its fault, if any, is recorded in the model's
+// `error_code` and `error_position` as well.
+struct phase_outcome {
+  bool reader_ends = false;          // a failure ended the reader: no phase follows
+  std::optional<build_error> error;  // the fault this phase recorded
 };
 
+// The two texts' names, as messages give them.
+struct text_names {
+  std::string line;
+  std::string train;
+};
+
+// The line text. Sets `board_slot` to the next free board row, which the
+// train phase needs.
+phase_outcome read_line_text(scenario_model& model, std::string_view text, const text_names& names,
+                             int& board_slot);
+// The train text, after the line text; its end steps check the line text's
+// kilometric progressions.
+phase_outcome read_train_text(scenario_model& model, std::string_view text, const text_names& names,
+                              int board_slot);
+
 struct reader_result {
-  io_result io;  // an input/output failure that ended the run
-  error_site site;
+  io_result io;                      // an input/output failure that ended the run
+  std::optional<build_error> error;  // the fault the reader leaves in the model
 };
 
 // Reads folder/R_linea.txt and folder/R_T-.txt into `model`, records the
-// first failure in `error_code` / `error_position`, and deletes each text
-// once read (through `fs`: a read-only view keeps them).
+// first failure, and deletes each text once read (when `fs` deletes).
 reader_result memorizza_dati(scenario_model& model, file_system& fs, const std::string& folder);
 
 }  // namespace sb

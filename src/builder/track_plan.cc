@@ -6,15 +6,15 @@ namespace sb {
 
 void create_track_plan(track_plan_t& plan, int32_t total_metres) {
   const size_t n = static_cast<size_t>(total_metres) + 1;
-  plan.x.assign(n, plan_number{});
-  plan.y.assign(n, plan_number{});
+  plan.x.assign(n);
+  plan.y.assign(n);
 }
 
 void seed_track_plan(track_plan_t& plan) {
-  plan.x[0] = plan_number::of_int16(0);
-  plan.y[0] = plan_number::of_int16(0);
-  plan.x[1] = plan_number::of_int16(0);
-  plan.y[1] = plan_number::of_int16(1);
+  plan.x.set(0, plan_number::of_int16(0));
+  plan.y.set(0, plan_number::of_int16(0));
+  plan.x.set(1, plan_number::of_int16(0));
+  plan.y.set(1, plan_number::of_int16(1));
 }
 
 // Both steps take dx and dy before either coordinate of point j is set, and
@@ -22,20 +22,20 @@ void seed_track_plan(track_plan_t& plan) {
 // gives the same bits.
 void straight_step(track_plan_t& plan, int64_t j) {
   const size_t i = static_cast<size_t>(j);
-  const double x1 = plan.x[i - 1].value(), y1 = plan.y[i - 1].value();
-  const double dx = x1 - plan.x[i - 2].value();
-  const double dy = y1 - plan.y[i - 2].value();
-  plan.x[i] = plan_number::of_real(x1 + dx);
-  plan.y[i] = plan_number::of_real(y1 + dy);
+  const double x1 = plan.x.value(i - 1), y1 = plan.y.value(i - 1);
+  const double dx = x1 - plan.x.value(i - 2);
+  const double dy = y1 - plan.y.value(i - 2);
+  plan.x.set(i, plan_number::of_real(x1 + dx));
+  plan.y.set(i, plan_number::of_real(y1 + dy));
 }
 
 void curve_step(track_plan_t& plan, int64_t j, double k) {
   const size_t i = static_cast<size_t>(j);
-  const double x1 = plan.x[i - 1].value(), y1 = plan.y[i - 1].value();
-  const double dx = x1 - plan.x[i - 2].value();
-  const double dy = y1 - plan.y[i - 2].value();
-  plan.x[i] = plan_number::of_real((x1 + dx) + k * dy);
-  plan.y[i] = plan_number::of_real((y1 + dy) - k * dx);
+  const double x1 = plan.x.value(i - 1), y1 = plan.y.value(i - 1);
+  const double dx = x1 - plan.x.value(i - 2);
+  const double dy = y1 - plan.y.value(i - 2);
+  plan.x.set(i, plan_number::of_real((x1 + dx) + k * dy));
+  plan.y.set(i, plan_number::of_real((y1 + dy) - k * dx));
 }
 
 double curve_curvature(std::string_view keyword) {

@@ -1,10 +1,10 @@
 // The five writers of the scenario's fixed texts. Each writes one file into
-// `folder` and changes nothing in the model.
+// `folder`, named after the scenario's identity.
 #pragma once
 
 #include <string>
 
-#include "builder/scenario_model.h"
+#include "builder/scenario_files.h"
 #include "documents/line_list.h"
 #include "platform/file_system.h"
 
@@ -17,10 +17,10 @@ line_list testo_note();        // notes sheet
 line_list testo_rallentamenti();  // slow-order form
 line_list testo_scheda();      // timetable card
 
-io_result dati_linea(const scenario_model& model, file_system& fs, const std::string& folder);
-io_result dati_treno(const scenario_model& model, file_system& fs, const std::string& folder);
-io_result dati_note(const scenario_model& model, file_system& fs, const std::string& folder);
-io_result dati_rallentamenti(const scenario_model& model, file_system& fs, const std::string& folder);
-io_result dati_scheda(const scenario_model& model, file_system& fs, const std::string& folder);
+io_result dati_linea(const scenario_identity& id, file_system& fs, const std::string& folder);
+io_result dati_treno(const scenario_identity& id, file_system& fs, const std::string& folder);
+io_result dati_note(const scenario_identity& id, file_system& fs, const std::string& folder);
+io_result dati_rallentamenti(const scenario_identity& id, file_system& fs, const std::string& folder);
+io_result dati_scheda(const scenario_identity& id, file_system& fs, const std::string& folder);
 
 }  // namespace sb

@@ -1,9 +1,9 @@
 // File access behind a small interface, so that the builder and the writers
-// can run against memory in tests and in the fuzzer.
+// can run against memory in tests, benchmarks and the fuzzer.
 #pragma once
 
-#include <map>
-#include <optional>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,66 +12,65 @@ namespace sb {
 // Outcome of one file operation. On failure `message` reads
 // "PATH: reason", ready for one line on stderr.
 struct io_result {
-  bool ok = true;
+  enum class state { ok, not_found, failed };
+  state outcome = state::ok;
   std::string message;
 
   static io_result success() { return {}; }
   static io_result failure(const std::string& path, const std::string& reason) {
-    return {false, path + ": " + reason};
+    return {state::failed, path + ": " + reason};
   }
-  explicit operator bool() const { return ok; }
+  static io_result missing(const std::string& path, const std::string& reason) {
+    return {state::not_found, path + ": " + reason};
+  }
+  bool ok() const { return outcome == state::ok; }
+  bool not_found() const { return outcome == state::not_found; }
+  explicit operator bool() const { return ok(); }
+};
+
+// Where bytes go, in order, a piece at a time.
+class byte_sink {
+ public:
+  virtual ~byte_sink() = default;
+  virtual void append(std::string_view bytes) = 0;
+};
+
+// Everything in one string.
+class string_sink : public byte_sink {
+ public:
+  void append(std::string_view piece) override { bytes.append(piece); }
+  std::string bytes;
+};
+
+// One file of a set to write: its path, and what writes its content.
+struct file_to_write {
+  std::string path;
+  std::function<void(byte_sink&)> content;
 };
 
 class file_system {
  public:
   virtual ~file_system() = default;
 
-  virtual bool exists(const std::string& path) = 0;
-  // Reads the whole file. A missing file is a failure like any other.
+  // Reads the whole file. A missing file is its own outcome (`not_found`).
   virtual io_result read_file(const std::string& path, std::string& contents) = 0;
-  // Replaces the file whole: the old file stays untouched unless the new
-  // content is complete; the result has exactly the new length.
-  virtual io_result write_file(const std::string& path, std::string_view bytes) = 0;
+  // Replaces the files as one set: every new content is complete before the
+  // first old file is replaced, and on failure none is. Each result has
+  // exactly its new length.
+  virtual io_result write_files(std::span<const file_to_write> files) = 0;
   virtual io_result remove_file(const std::string& path) = 0;
+
+  // A set of one.
+  io_result write_file(const std::string& path, std::string_view bytes);
 };
 
-// The real disk. Writes go to a temporary file in the same folder that is
-// renamed over the target, so a failed write never leaves a truncated file.
+// The real disk. New contents go to temporary files in the target's folder
+// that are renamed over the targets once all are written.
 class disk_file_system : public file_system {
  public:
-  bool exists(const std::string& path) override;
   io_result read_file(const std::string& path, std::string& contents) override;
-  io_result write_file(const std::string& path, std::string_view bytes) override;
+  io_result write_files(std::span<const file_to_write> files) override;
   io_result remove_file(const std::string& path) override;
-};
-
-// Files held in memory, keyed by path. Folders are not modelled: any path
-// can be written.
-class memory_file_system : public file_system {
- public:
-  bool exists(const std::string& path) override;
-  io_result read_file(const std::string& path, std::string& contents) override;
-  io_result write_file(const std::string& path, std::string_view bytes) override;
-  io_result remove_file(const std::string& path) override;
-
-  std::map<std::string, std::string> files;
-};
-
-// A view that reads through to another file system but never changes it:
-// writes and deletes succeed without effect. Used where the author's own
-// source texts must stay as they are.
-class read_only_view : public file_system {
- public:
-  explicit read_only_view(file_system& inner) : inner_(inner) {}
-  bool exists(const std::string& path) override { return inner_.exists(path); }
-  io_result read_file(const std::string& path, std::string& contents) override {
-    return inner_.read_file(path, contents);
-  }
-  io_result write_file(const std::string&, std::string_view) override { return io_result::success(); }
-  io_result remove_file(const std::string&) override { return io_result::success(); }
-
- private:
-  file_system& inner_;
 };
 
 // folder + the platform's separator + name.

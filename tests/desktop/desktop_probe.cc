@@ -20,8 +20,7 @@
 
 #include "app/plain_run.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/wait_window.h"
+#include "platform/desktop.h"
 
 namespace {
 
@@ -85,7 +84,7 @@ int main(int argc, char** argv) {
     model.route_name = "Ortesa-Vildoro";
     model.train_number = "418";
     sb::disk_file_system fs;
-    return sb::compile_and_report(model, fs, argv[2]);
+    return sb::to_int(sb::compile_and_report(model, fs, argv[2], std::cerr));
   }
   std::fprintf(stderr, "usage: desktop_probe window | box TEXT | build DIR\n");
   return 2;

@@ -1,0 +1,59 @@
+#include "app/tool_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <vector>
+#include <ostream>
+#include <utility>
+
+namespace sb {
+
+namespace {
+
+const char* format_name(output_format f) {
+  switch (f) {
+    case output_format::csv: return "csv";
+    case output_format::json: return "json";
+    case output_format::text: break;
+  }
+  return "text";
+}
+
+}  // namespace
+
+void add_format_option(CLI::App& cmd, output_format& format, std::initializer_list<output_format> offered) {
+  std::vector<std::string> names;
+  for (const output_format f : offered) names.push_back(format_name(f));
+  const std::vector<output_format> values(offered);
+  cmd.add_option_function<std::string>(
+         "--format",
+         [&format, names, values](const std::string& name) {
+           for (size_t i = 0; i < names.size(); ++i)
+             if (names[i] == name) format = values[i];
+         },
+         "Output format (default text)")
+      ->check(CLI::IsMember(names))
+      ->type_name("FORMAT");
+}
+
+bool is_safe_name_part(const std::string& s) {
+  if (s.empty() || s[0] == '.') return false;
+  for (const char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c > 0x7E || c == '/' || c == '\\') return false;
+  }
+  return true;
+}
+
+bool check_scenario_names(const std::string& command, const std::string& route, const std::string& train,
+                          std::ostream& err) {
+  for (const auto& [what, value] : {std::pair{"route name", &route}, std::pair{"train number", &train}})
+    if (!is_safe_name_part(*value)) {
+      err << "scenario-builder: " << command << ": the " << what << " \"" << *value
+          << "\" cannot be part of a file name (printable ASCII, no / or \\, not starting with a dot)\n";
+      return false;
+    }
+  return true;
+}
+
+}  // namespace sb

@@ -1,0 +1,27 @@
+// Options that several tools share, parsed once into their values.
+#pragma once
+
+#include <initializer_list>
+#include <iosfwd>
+#include <string>
+
+#include "app/text_output.h"
+
+namespace CLI {
+class App;
+}
+
+namespace sb {
+
+// --format, limited to the formats the tool offers.
+void add_format_option(CLI::App& cmd, output_format& format, std::initializer_list<output_format> offered);
+
+// A route name or train number must be usable as part of a file name:
+// printable ASCII, no path separator, not starting with a dot, not empty.
+bool is_safe_name_part(const std::string& s);
+// Checks both parts and says why one is refused, for `command`. False
+// when one is.
+bool check_scenario_names(const std::string& command, const std::string& route, const std::string& train,
+                          std::ostream& err);
+
+}  // namespace sb

@@ -1,0 +1,117 @@
+// What the two phases of the reader share: the record of a row's fault,
+// the bound test, and the loop over a text's body. Internal to the reader.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "builder/field_cursor.h"
+#include "builder/scenario_model.h"
+#include "builder/scenario_reader.h"
+
+namespace sb::reader {
+
+// How a row ended.
+enum class row_end {
+  done,
+  beyond,  // an item lay beyond the cells: the pass over the text ends
+  failed   // the reader ends
+};
+
+// One phase reading one text.
+struct phase {
+  phase(scenario_model& model, std::string_view text, const std::string& file_name)
+      : m(model), file(file_name), in(text) {}
+
+  scenario_model& m;
+  const std::string& file;  // the text being read, as messages name it
+  field_cursor in;
+  int row_line = 0;  // line of the row being read
+  phase_outcome outcome;
+
+  // Records a fault of the current row, in the model and in the outcome.
+  void record(error code, std::optional<int32_t> chainage) {
+    m.error_code = code_of(code);
+    if (chainage) m.error_position = *chainage;
+    outcome.error = build_error{code, chainage, file, row_line, {}};
+  }
+  // A fault that ends the reader.
+  row_end fail(error code, std::optional<int32_t> chainage = std::nullopt) {
+    record(code, chainage);
+    outcome.reader_ends = true;
+    return row_end::failed;
+  }
+  // An item beyond the cells: only the pass over this text ends.
+  row_end beyond(int32_t chainage) {
+    record(error::beyond_line, chainage);
+    return row_end::beyond;
+  }
+  // An unreadable text, with what made it so.
+  [[noreturn]] void unreadable(std::string detail) const { throw read_failure{std::move(detail), row_line}; }
+
+  // A cell the reader writes; one outside the array is an unreadable text
+  // of no single row, never a write outside it.
+  track_cell& cell(int64_t k) const {
+    if (m.cells.empty()) throw read_failure{"no route length before the items of the line", 0};
+    if (k < 0 || k > m.last_cell) throw read_failure{"cell " + std::to_string(k) + " lies outside the line", 0};
+    return m.cells[static_cast<size_t>(k)];
+  }
+
+  // The bound test: (p + margin) / 50 above last_cell.
+  bool beyond_line(int64_t p, int64_t margin) const { return p + margin > chainage_of_cell(m.last_cell); }
+};
+
+// Reads the next keyword field of a text's body into `field`, passing over
+// up to two comment fields. False at the end of the text: its last field
+// is never interpreted.
+inline bool next_keyword_field(field_cursor& in, std::string& field) {
+  if (in.at_end()) return false;
+  field = in.read_text();
+  if (in.at_end()) return false;
+  for (int i = 0; i < 2 && contains_exact(field, "-"); ++i) {
+    field = in.read_text();
+    if (in.at_end()) return false;
+  }
+  return true;
+}
+
+template <class Reader>
+struct row_test {
+  bool matches;
+  row_end (Reader::*read)();
+};
+
+// The body of either text: every keyword test is tried on each keyword
+// field in order, each matching row reading its own fields. False when a
+// row ended the reader.
+template <class Reader>
+bool read_body(Reader& reader) {
+  phase& p = reader.p;
+  for (;;) {
+    if (!next_keyword_field(p.in, p.m.current_field)) return true;
+    p.row_line = p.in.line();
+    for (const row_test<Reader>& test : reader.tests_for(p.m.current_field)) {
+      if (!test.matches) continue;
+      const row_end r = (reader.*test.read)();
+      if (r == row_end::beyond) return true;
+      if (r == row_end::failed) return false;
+    }
+  }
+}
+
+// Runs a phase, turning an unreadable text into code 25 with its detail.
+template <class Body>
+phase_outcome run_guarded(phase& p, Body body) {
+  try {
+    body();
+  } catch (const read_failure& f) {
+    p.row_line = f.line;
+    p.fail(error::unreadable_text);
+    p.outcome.error->detail = f.detail;
+  }
+  return p.outcome;
+}
+
+}  // namespace sb::reader

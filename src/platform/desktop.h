@@ -1,0 +1,40 @@
+// The program's face on the desktop: the small "Attendere" window shown
+// while the plain run works, and the modal box of the build errors that
+// stop it. Where no desktop can be reached (no display, a tool for authors,
+// a build without the toolkit) console stand-ins serve instead.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace sb {
+
+class wait_window {
+ public:
+  virtual ~wait_window() = default;
+  // Closes the window; also done on destruction.
+  virtual void close() = 0;
+};
+
+// Shows the window without waiting and draws it once.
+std::unique_ptr<wait_window> show_wait_window();
+
+// A modal box with a text and one OK button; returns once it is confirmed.
+void show_message_box(const std::string& text);
+
+// From now on the console stand-ins serve, even where a display could be
+// opened. Tools that serve scenario authors call it first: they never open
+// a window.
+void stay_in_console();
+
+// What a desktop module hands to the program, through the one entry point
+// `sb_desktop_face`.
+struct desktop_face {
+  bool (*available)();  // connects to the display once; false when it refuses
+  std::unique_ptr<wait_window> (*show_wait_window)();
+  void (*message_box)(const std::string& text);
+};
+
+}  // namespace sb
+
+extern "C" const sb::desktop_face* sb_desktop_face();

@@ -1,0 +1,94 @@
+// Every scenario case under tests/cases, compiled as `compile` builds it:
+// one folder a case, holding the two texts (either may be missing), the
+// command's arguments when they are not `--route Prova --train 7`, and
+// what must come of it: the exit status, the whole of stderr and, for a
+// case that builds, dumps of its compiled files.
+#include <gtest/gtest.h>
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/compile_command.h"
+#include "builder/compiled_files.h"
+#include "builder/scenario_files.h"
+#include "support/golden.h"
+#include "support/memory_file_system.h"
+
+namespace sb {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct scenario_case {
+  std::string name;
+  std::string folder;
+};
+
+void PrintTo(const scenario_case& c, std::ostream* os) { *os << c.name; }
+
+std::vector<scenario_case> all_cases() {
+  std::vector<scenario_case> cases;
+  for (const auto& entry : fs::directory_iterator(test::test_data("cases")))
+    if (entry.is_directory()) cases.push_back({entry.path().filename().string(), entry.path().string()});
+  std::sort(cases.begin(), cases.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  return cases;
+}
+
+std::string read_whole(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool is_expectation(const std::string& name) { return name.rfind("expected_", 0) == 0 || name == "args"; }
+
+class ScenarioCase : public ::testing::TestWithParam<scenario_case> {};
+
+TEST_P(ScenarioCase, CompilesAsExpected) {
+  const scenario_case& c = GetParam();
+  const fs::path folder(c.folder);
+  test::memory_file_system files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (!is_expectation(name)) files.files[join_path(".", name)] = read_whole(entry.path());
+  }
+  const std::string args = fs::exists(folder / "args") ? read_whole(folder / "args") : "--route Prova --train 7";
+
+  CLI::App app;
+  compile_options o;
+  CLI::App* compile = add_compile_command(app, o);
+  app.parse("compile " + args, false);
+  ASSERT_TRUE(compile->parsed());
+  std::ostringstream out, err;
+  const int status = to_int(run_compile(o, files, out, err));
+
+  EXPECT_TRUE(test::matches_golden((folder / "expected_status").string(), std::to_string(status) + "\n"));
+  EXPECT_TRUE(test::matches_golden((folder / "expected_stderr").string(), err.str()));
+  const scenario_identity id{o.route, o.train};
+  const std::string cells = cell_file_name(id), table = table_file_name(id), plan = plan_file_name(id);
+  if (status != 0) {
+    for (const std::string& name : {cells, table, plan}) EXPECT_EQ(files.files.count("./" + name), 0u) << name;
+    return;
+  }
+  for (const std::string& name : {cells, table, plan}) {
+    const auto it = files.files.find("./" + name);
+    if (it == files.files.end()) {
+      EXPECT_TRUE(name == plan && o.no_plan) << name << " was not written";
+      continue;
+    }
+    const std::string which = name == cells ? "cells" : name == table ? "table" : "plan";
+    EXPECT_TRUE(test::matches_golden((folder / ("expected_" + which + ".txt")).string(),
+                                     test::compiled_dump(name, it->second, false)));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ScenarioCase, ::testing::ValuesIn(all_cases()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace sb
