@@ -8,19 +8,26 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 60
 
-.PHONY: deps configure build run test golden bench test-sanitize fuzz-smoke clean
+.PHONY: deps test-deps program build run test golden bench test-sanitize fuzz-smoke clean
 
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh build
 
-configure: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+test-deps:
+	@bash scripts/install-deps.sh test
 
-build: configure
+# The program alone: no tests, no benchmarks.
+program: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DSB_TESTS=OFF -DSB_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target scenario-builder
+
+# Everything the tests need, built.
+build: test-deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DSB_TESTS=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # The program writes beside itself: the scenario appears in $(BUILD)/.
-run: build
+run: program
 	./$(BUILD)/scenario-builder
 
 test: build
@@ -35,13 +42,16 @@ golden: build
 # The compile step and the encoders (Google Benchmark), then the whole
 # program against copying its outputs. Timings are figures, never tests.
 bench: build
+	@bash scripts/install-deps.sh extras
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DSB_TESTS=ON -DSB_BENCH=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
 	./$(BUILD)/scenario_bench
 	BUILD=$(BUILD) bench/run.sh
 
 # The unit tests again, built with address and undefined-behaviour
 # sanitizers. The desktop tests, timed against a live X server, run in the
 # plain build only: instrumented, the toolkit is too slow for their waits.
-test-sanitize: deps
+test-sanitize: test-deps
 	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DSB_SANITIZE=ON -DSB_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
@@ -50,7 +60,7 @@ test-sanitize: deps
 # A short run of the reader's fuzzer (clang, libFuzzer) on seeds made
 # afresh from the scenario cases, in a scratch folder. FUZZ_TIME=1800 for
 # a real run.
-fuzz-smoke: deps
+fuzz-smoke: test-deps
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DSB_FUZZ=ON -DSB_TESTS=OFF -DSB_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target reader_fuzzer make_corpus
 	@work=$$(mktemp -d) && trap 'rm -rf "$$work"' EXIT && \

@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
-# Installs, from Debian's archive, whatever the build and the tests need and
-# the machine lacks. Does nothing when all is there; says what it cannot do.
+# Installs, from Debian's archive, what a task needs and the machine lacks.
+# Does nothing when all is there; says what it cannot do.
+#
+#   install-deps.sh build    what the program needs to build and run
+#   install-deps.sh test     that, and what the tests need (the desktop
+#                            tests' display tools, clang for the sanitizer
+#                            and fuzzing builds)
+#   install-deps.sh extras   the benchmarks' tools
 set -euo pipefail
 
-needed=(
-  cmake g++ make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  clang libclang-rt-14-dev
-  libfltk1.3-dev fonts-urw-base35 xvfb xauth xdotool x11-utils imagemagick
-  librsvg2-bin hyperfine time
-)
+build=(cmake g++ make libcli11-dev libfltk1.3-dev fonts-urw-base35)
+test=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick)
+extras=(libbenchmark-dev time)
+
+case "${1:-build}" in
+  build) needed=("${build[@]}") ;;
+  test) needed=("${build[@]}" "${test[@]}") ;;
+  extras) needed=("${build[@]}" "${extras[@]}") ;;
+  *) echo "usage: install-deps.sh build|test|extras" >&2; exit 2 ;;
+esac
 
 missing=()
 for pkg in "${needed[@]}"; do

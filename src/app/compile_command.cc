@@ -30,11 +30,7 @@ class keep_sources : public file_system {
 CLI::App* add_compile_command(CLI::App& app, compile_options& o) {
   CLI::App* cmd = app.add_subcommand(
       "compile", "Compile ROUTE_linea.txt and ROUTE_TRAIN-.txt from DIR into the simulator's files");
-  cmd->add_option("--route", o.route, "Route name (first part of every file name)")->required();
-  cmd->add_option("--train", o.train, "Train number")->required();
-  cmd->add_option("--dir", o.dir, "Folder of the texts and of the compiled files")
-      ->capture_default_str()
-      ->type_name("DIR");
+  add_scenario_options(*cmd, o.route, o.train, o.dir, "Folder of the texts and of the compiled files");
   cmd->add_flag("--no-plan", o.no_plan, "Neither read the curves nor write the plan file");
   return cmd;
 }

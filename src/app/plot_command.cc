@@ -44,9 +44,7 @@ CLI::App* add_plot_command(CLI::App& app, plot_options& o) {
       "plot",
       "Draw the plan and the longitudinal profile of a compiled scenario into one SVG file.\n"
       "Exit status: 0 done, 1 damaged compiled file, 2 usage or input/output failure.");
-  cmd->add_option("--route", o.route, "Route name (first part of every file name)")->required();
-  cmd->add_option("--train", o.train, "Train number")->required();
-  cmd->add_option("--dir", o.dir, "Folder of the compiled files")->capture_default_str()->type_name("DIR");
+  add_scenario_options(*cmd, o.route, o.train, o.dir, "Folder of the compiled files");
   cmd->add_option("--svg", o.svg, "The picture to write")->required()->type_name("OUT.svg");
   return cmd;
 }

@@ -36,6 +36,13 @@ void add_format_option(CLI::App& cmd, output_format& format, std::initializer_li
       ->type_name("FORMAT");
 }
 
+void add_scenario_options(CLI::App& cmd, std::string& route, std::string& train, std::string& dir,
+                          const char* dir_help) {
+  cmd.add_option("--route", route, "Route name (first part of every file name)")->required();
+  cmd.add_option("--train", train, "Train number")->required();
+  cmd.add_option("--dir", dir, dir_help)->capture_default_str()->type_name("DIR");
+}
+
 bool is_safe_name_part(const std::string& s) {
   if (s.empty() || s[0] == '.') return false;
   for (const char ch : s) {

@@ -16,6 +16,10 @@ namespace sb {
 // --format, limited to the formats the tool offers.
 void add_format_option(CLI::App& cmd, output_format& format, std::initializer_list<output_format> offered);
 
+// --route, --train and --dir, which name a scenario's files.
+void add_scenario_options(CLI::App& cmd, std::string& route, std::string& train, std::string& dir,
+                          const char* dir_help);
+
 // A route name or train number must be usable as part of a file name:
 // printable ASCII, no path separator, not starting with a dot, not empty.
 bool is_safe_name_part(const std::string& s);

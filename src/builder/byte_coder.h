@@ -30,6 +30,47 @@ class le_writer {
   void i32(int32_t v) { put(static_cast<uint32_t>(v)); }
   void f64(double v) { put(std::bit_cast<uint64_t>(v)); }
   void bytes(std::string_view s);
+  // Several fixed-width values at once, with one test for room: the plan
+  // file is millions of tagged values.
+  template <typename... Values>
+  void all(Values... values) {
+    if (chunk_size - used_ < (sizeof(as_unsigned(values)) + ...)) flush();
+    char* at = buffer_.data() + used_;
+    ((at = store(at, as_unsigned(values))), ...);
+    used_ = static_cast<size_t>(at - buffer_.data());
+  }
+  // A run of values stored straight into the buffer, each at most `widest`
+  // bytes: `each(at)` stores the next value at `at` and returns the byte
+  // after it, or null when there is none left. For the plan file, whose
+  // millions of values would otherwise each pay for a test of room.
+  template <typename Each>
+  void run(size_t widest, Each each) {
+    for (;;) {
+      if (chunk_size - used_ < widest) flush();
+      char* at = buffer_.data() + used_;
+      char* const last = buffer_.data() + (chunk_size - widest);
+      while (at <= last) {
+        char* const next = each(at);
+        if (next == nullptr) {
+          used_ = static_cast<size_t>(at - buffer_.data());
+          return;
+        }
+        at = next;
+      }
+      used_ = static_cast<size_t>(at - buffer_.data());
+    }
+  }
+  // Stores at `at`, where the caller has made room; returns the next byte.
+  template <typename Unsigned>
+  static char* store(char* at, Unsigned v) {
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(at, &v, sizeof v);
+    } else {
+      for (size_t i = 0; i < sizeof v; ++i) at[i] = static_cast<char>(static_cast<uint8_t>(v >> (8 * i)));
+    }
+    return at + sizeof v;
+  }
+
   // Hands whatever is gathered to the sink.
   void flush();
 
@@ -38,16 +79,16 @@ class le_writer {
   // megabytes goes out in few writes.
   static constexpr size_t chunk_size = 64 * 1024;
 
+  static uint8_t as_unsigned(uint8_t v) { return v; }
+  static uint16_t as_unsigned(uint16_t v) { return v; }
+  static uint16_t as_unsigned(int16_t v) { return static_cast<uint16_t>(v); }
+  static uint32_t as_unsigned(int32_t v) { return static_cast<uint32_t>(v); }
+  static uint64_t as_unsigned(double v) { return std::bit_cast<uint64_t>(v); }
+
   template <typename Unsigned>
   void put(Unsigned v) {
     if (chunk_size - used_ < sizeof v) flush();
-    char* at = buffer_.data() + used_;
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(at, &v, sizeof v);
-    } else {
-      for (size_t i = 0; i < sizeof v; ++i) at[i] = static_cast<char>(static_cast<uint8_t>(v >> (8 * i)));
-    }
-    used_ += sizeof v;
+    used_ = static_cast<size_t>(store(buffer_.data() + used_, v) - buffer_.data());
   }
 
   byte_sink& sink_;

@@ -1,5 +1,6 @@
 #include "builder/compiled_files.h"
 
+#include <bit>
 #include <cassert>
 #include <cstdint>
 #include <string>
@@ -20,20 +21,22 @@ decode_result<T> failed(const le_reader& in) {
 
 // ---- plan file ----
 
-void put_plan_number(le_writer& w, plan_number n) {
-  switch (n.kind) {
-    case plan_number::tag::int16:
-      w.i16(2);
-      w.i16(static_cast<int16_t>(n.value));
-      return;
+// A tagged value: 2 bytes of tag, then 2 bytes for an int16, 8 for a
+// double, none for an empty number.
+constexpr size_t widest_plan_number = 10;
+
+char* store_plan_number(char* at, plan_number::tag kind, const double& value) {
+  switch (kind) {
     case plan_number::tag::real:
-      w.i16(5);
-      w.f64(n.value);
-      return;
+      at = le_writer::store(at, uint16_t{5});
+      return le_writer::store(at, std::bit_cast<uint64_t>(value));
+    case plan_number::tag::int16:
+      at = le_writer::store(at, uint16_t{2});
+      return le_writer::store(at, static_cast<uint16_t>(static_cast<int16_t>(value)));
     case plan_number::tag::empty:
       break;
   }
-  w.i16(0);
+  return le_writer::store(at, uint16_t{0});
 }
 
 bool get_plan_number(le_reader& in, plan_number& n) {
@@ -98,17 +101,8 @@ bool get_row(le_reader& in, table_entry& row) {
 // ---- cell file ----
 
 void put_cell(le_writer& w, const track_cell& c) {
-  w.u8(c.kind);
-  w.i16(c.value_1);
-  w.i16(c.value_2);
-  w.i16(c.value_3);
-  w.i16(c.value_4);
-  w.u8(c.signal_time);
-  w.u8(c.approach_code);
-  w.u8(c.mountain_kind);
-  w.u8(c.speed_code);
-  w.u8(c.gradient_code);
-  w.u8(c.adhesion);
+  w.all(c.kind, c.value_1, c.value_2, c.value_3, c.value_4, c.signal_time, c.approach_code, c.mountain_kind,
+        c.speed_code, c.gradient_code, c.adhesion);
 }
 
 bool get_cell(le_reader& in, track_cell& c) {
@@ -130,8 +124,18 @@ std::string encoded(Encode encode, const Model& model) {
 
 void encode_plan_file(const track_plan_t& plan, byte_sink& out) {
   le_writer w(out);
-  for (const plan_column* column : {&plan.x, &plan.y})
-    for (size_t m = 0; m < column->size(); ++m) put_plan_number(w, (*column)[m]);
+  for (const plan_column* column : {&plan.x, &plan.y}) {
+    const plan_number::tag* tags = column->tags();
+    const double* values = column->values();
+    const size_t n = column->size();
+    size_t m = 0;
+    w.run(widest_plan_number, [&](char* at) -> char* {
+      if (m == n) return nullptr;
+      at = store_plan_number(at, tags[m], values[m]);
+      ++m;
+      return at;
+    });
+  }
 }
 
 decode_result<track_plan_t> decode_plan_file(std::string_view bytes) {

@@ -1,5 +1,6 @@
 // The line text: the general block, then the body with gradients, curves,
 // mountain zones, indicator boards and indication boards.
+#include <algorithm>
 #include <string>
 
 #include "builder/reader_rows.h"
@@ -28,17 +29,13 @@ struct line_reader {
   phase& p;
   scenario_model& m;
   int& board_slot;
-  int64_t gradient_fill = 0;
-  int32_t gradient = 0;
+  running_value gradient;
   int64_t plan_next = 2;
 
   void fill_gradients_until(int64_t n) {
-    do {
-      if (gradient_fill > m.last_cell) break;
-      p.cell(gradient_fill).gradient_code = low8(int64_t{gradient} + 100);
-      ++gradient_fill;
-    } while (gradient_fill < n);
+    gradient.fill_until(n, int64_t{m.last_cell} + 1, [this](int64_t k) { store_gradient(k); });
   }
+  void store_gradient(int64_t k) { p.cell(k).gradient_code = low8(int64_t{gradient.value} + 100); }
 
   bool find_general() {
     for (;;) {
@@ -117,27 +114,22 @@ struct line_reader {
   }
 
   row_end gradient_row() {
-    const int32_t at = p.in.read_int32();
-    const int32_t g = p.in.read_int32();
-    if (p.beyond_line(at, 100)) return p.beyond(at);
-    const int64_t n = round_div(at, metres_per_cell);
-    if (n > 0) fill_gradients_until(n);
-    gradient = g;
-    return row_end::done;
+    return running_row(p, gradient, int64_t{m.last_cell} + 1, [this](int64_t k) { store_gradient(k); });
   }
 
   // Extends the plan with straight steps up to point `to`, then curve
-  // steps up to `curve_to`; false when the index passes its limit.
+  // steps up to `curve_to`; false when a step reaches the index limit.
   bool advance_plan(int64_t to, int64_t curve_to, double k) {
-    while (plan_next <= to) {
-      straight_step(m.track_plan, plan_next);
-      if (++plan_next > max_plan_index) return false;
-    }
-    while (plan_next <= curve_to) {
-      curve_step(m.track_plan, plan_next, k);
-      if (++plan_next > max_plan_index) return false;
-    }
-    return true;
+    return advance(to, [this](int64_t from, int64_t last) { straight_steps(m.track_plan, from, last); }) &&
+           advance(curve_to, [this, k](int64_t from, int64_t last) { curve_steps(m.track_plan, from, last, k); });
+  }
+  template <typename Steps>
+  bool advance(int64_t to, Steps steps) {
+    if (plan_next > to) return true;
+    const int64_t last = std::min(to, max_plan_index);
+    steps(plan_next, last);
+    plan_next = last + 1;
+    return plan_next <= max_plan_index;
   }
 
   row_end curve_row() {
@@ -204,8 +196,7 @@ struct line_reader {
   // or an item beyond the cells.
   void finish() {
     fill_gradients_until(int64_t{m.last_cell} - 2);
-    if (m.track_plan.exists())
-      while (plan_next <= int64_t{m.total_metres} - 2) straight_step(m.track_plan, plan_next++);
+    if (m.track_plan.exists()) straight_steps(m.track_plan, plan_next, int64_t{m.total_metres} - 2);
   }
 
   void read() {
@@ -231,7 +222,7 @@ struct line_reader {
 phase_outcome read_line_text(scenario_model& model, std::string_view text, const text_names& names,
                              int& board_slot) {
   reader::phase p(model, text, names.line);
-  reader::line_reader r{p, model, board_slot};
+  reader::line_reader r{p, model, board_slot, {}};
   return reader::run_guarded(p, [&r] { r.read(); });
 }
 

@@ -61,8 +61,9 @@ class protection_pass {
     last_error_ = build_error{code, chainage, {}, 0, {}};
   }
 
-  // Rule W: every signal within 20 cells before the warning point at p gets
-  // a point, or has the one in front of it brought down to 180.
+  // Signals before a warning point: every signal within 20 cells before the
+  // warning point at p gets a point, or has the one in front of it brought
+  // down to 180.
   void signals_before_warning(int64_t p) {
     for (int t = 1; t <= look_back_cells; ++t) {
       const int64_t d = p - t;
@@ -91,8 +92,9 @@ class protection_pass {
     signal_after_end(end);
   }
 
-  // Rules S1 to S3: one point among three cells at `nearest`, +1, +2 cells
-  // before the start. Bands that would reach cell 0 or below do not apply.
+  // The bands before a start: one point among three cells at `nearest`,
+  // +1, +2 cells before the start. Bands that would reach cell 0 or below
+  // do not apply.
   void band_before_start(int64_t p, int64_t nearest) {
     const int64_t farthest = nearest + 2;
     if (p <= farthest) return;
@@ -115,7 +117,7 @@ class protection_pass {
     return k;
   }
 
-  // Rule S4: a point every 8 cells along a slow slowdown, counted from the
+  // The walk along a slow slowdown: a point every 8 cells, counted from the
   // point actually placed. Returns where the walk stopped: the end cell, or
   // `last_` when there is none.
   int64_t walk_along(int64_t p) {
@@ -144,7 +146,8 @@ class protection_pass {
     return k;
   }
 
-  // Rule S5: a point in front of the first signal within 12 cells from k.
+  // The signal after a slowdown: a point in front of the first signal
+  // within 12 cells from k.
   void signal_after_end(int64_t k) {
     const int64_t stop = std::min(k + signal_search_cells, last_);
     for (int64_t i = k; i <= stop; ++i) {

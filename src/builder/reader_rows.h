@@ -8,6 +8,7 @@
 #include <string>
 
 #include "builder/field_cursor.h"
+#include "builder/rounding.h"
 #include "builder/scenario_model.h"
 #include "builder/scenario_reader.h"
 
@@ -62,6 +63,38 @@ struct phase {
   // The bound test: (p + margin) / 50 above last_cell.
   bool beyond_line(int64_t p, int64_t margin) const { return p + margin > chainage_of_cell(m.last_cell); }
 };
+
+// A value that runs along the line from row to row (the gradient, the
+// speed, the adhesion): each row fills the cells up to its own with the
+// value in force, then puts its own in force; the end of the text fills
+// the rest. No fill writes past its guard.
+struct running_value {
+  int64_t fill = 0;   // the next cell to fill
+  int32_t value = 0;  // in force; nothing is before the first row
+
+  // Cells from `fill` until `n`, at least one, through `store`.
+  template <typename Store>
+  void fill_until(int64_t n, int64_t guard, Store store) {
+    do {
+      if (fill >= guard) break;
+      store(fill);
+      ++fill;
+    } while (fill < n);
+  }
+};
+
+// A row of a chainage and a new running value: the bound test, then the
+// fill up to round(chainage / 50).
+template <typename Store>
+row_end running_row(phase& p, running_value& v, int64_t guard, Store store) {
+  const int32_t at = p.in.read_int32();
+  const int32_t next = p.in.read_int32();
+  if (p.beyond_line(at, 100)) return p.beyond(at);
+  const int64_t n = round_div(at, metres_per_cell);
+  if (n > 0) v.fill_until(n, guard, store);
+  v.value = next;
+  return row_end::done;
+}
 
 // Reads the next keyword field of a text's body into `field`, passing over
 // up to two comment fields. False at the end of the text: its last field

@@ -8,6 +8,13 @@ plan_column::plan_column(std::initializer_list<plan_number> numbers) {
   for (const plan_number& n : numbers) push_back(n);
 }
 
+bool plan_column::operator==(const plan_column& other) const {
+  if (size() != other.size()) return false;
+  for (size_t i = 0; i < size(); ++i)
+    if (!((*this)[i] == other[i])) return false;
+  return true;
+}
+
 void clear_scenario_table(scenario_model& model) {
   for (table_entry& row : model.scenario_table) row = table_entry{};
 }

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace sb {
@@ -100,35 +102,70 @@ struct plan_number {
 };
 
 // One coordinate for every metre, held as two parallel arrays (9 bytes a
-// number rather than a padded 16-byte record).
+// number rather than a padded 16-byte record). The value of an empty number
+// is never stored: a new column's values are left unwritten until a number
+// is set, so that creating the plan does not clear megabytes that are about
+// to be written anyway.
 class plan_column {
  public:
   plan_column() = default;
   plan_column(std::initializer_list<plan_number> numbers);
 
+  // `n` empty numbers.
   void assign(size_t n) {
-    values_.assign(n, 0.0);
+    values_.resize(0);
+    values_.resize(n);
     tags_.assign(n, plan_number::tag::empty);
   }
   void push_back(plan_number n) {
     values_.push_back(n.value);
     tags_.push_back(n.kind);
   }
-  size_t size() const { return values_.size(); }
-  bool empty() const { return values_.empty(); }
+  size_t size() const { return tags_.size(); }
+  bool empty() const { return tags_.empty(); }
 
-  plan_number operator[](size_t i) const { return {tags_[i], values_[i]}; }
-  double value(size_t i) const { return values_[i]; }
   plan_number::tag kind(size_t i) const { return tags_[i]; }
+  double value(size_t i) const { return tags_[i] == plan_number::tag::empty ? 0.0 : values_[i]; }
+  // The value of a number known to be set: the plan steps read only those.
+  double set_value(size_t i) const { return values_[i]; }
+  // Every tag and every stored value, for the encoder's one pass; a value
+  // whose tag is empty was never written.
+  const plan_number::tag* tags() const { return tags_.data(); }
+  const double* values() const { return values_.data(); }
+  plan_number operator[](size_t i) const { return {kind(i), value(i)}; }
   void set(size_t i, plan_number n) {
     values_[i] = n.value;
     tags_[i] = n.kind;
   }
+  void set_real(size_t i, double v) {
+    values_[i] = v;
+    tags_[i] = plan_number::tag::real;
+  }
 
-  bool operator==(const plan_column&) const = default;
+  bool operator==(const plan_column& other) const;
 
  private:
-  std::vector<double> values_;
+  // Leaves new elements unwritten instead of clearing them.
+  template <typename T>
+  struct uncleared : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+      using other = uncleared<U>;
+    };
+    uncleared() = default;
+    template <typename U>
+    uncleared(const uncleared<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept {
+      ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+  };
+
+  std::vector<double, uncleared<double>> values_;
   std::vector<plan_number::tag> tags_;
 };
 

@@ -19,23 +19,44 @@ void seed_track_plan(track_plan_t& plan) {
 
 // Both steps take dx and dy before either coordinate of point j is set, and
 // add in this order; the build forbids fused multiply-add so every build
-// gives the same bits.
-void straight_step(track_plan_t& plan, int64_t j) {
-  const size_t i = static_cast<size_t>(j);
-  const double x1 = plan.x.value(i - 1), y1 = plan.y.value(i - 1);
-  const double dx = x1 - plan.x.value(i - 2);
-  const double dy = y1 - plan.y.value(i - 2);
-  plan.x.set(i, plan_number::of_real(x1 + dx));
-  plan.y.set(i, plan_number::of_real(y1 + dy));
+// gives the same bits. The two points before j are carried from step to
+// step as the values stored, so nothing is read back.
+namespace {
+
+template <typename Step>
+void steps(track_plan_t& plan, int64_t from, int64_t to, Step step) {
+  if (from > to) return;
+  auto i = static_cast<size_t>(from);
+  double x0 = plan.x.set_value(i - 2), y0 = plan.y.set_value(i - 2);
+  double x1 = plan.x.set_value(i - 1), y1 = plan.y.set_value(i - 1);
+  for (; i <= static_cast<size_t>(to); ++i) {
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    double x2, y2;
+    step(x1, y1, dx, dy, x2, y2);
+    plan.x.set_real(i, x2);
+    plan.y.set_real(i, y2);
+    x0 = x1;
+    y0 = y1;
+    x1 = x2;
+    y1 = y2;
+  }
 }
 
-void curve_step(track_plan_t& plan, int64_t j, double k) {
-  const size_t i = static_cast<size_t>(j);
-  const double x1 = plan.x.value(i - 1), y1 = plan.y.value(i - 1);
-  const double dx = x1 - plan.x.value(i - 2);
-  const double dy = y1 - plan.y.value(i - 2);
-  plan.x.set(i, plan_number::of_real((x1 + dx) + k * dy));
-  plan.y.set(i, plan_number::of_real((y1 + dy) - k * dx));
+}  // namespace
+
+void straight_steps(track_plan_t& plan, int64_t from, int64_t to) {
+  steps(plan, from, to, [](double x1, double y1, double dx, double dy, double& x2, double& y2) {
+    x2 = x1 + dx;
+    y2 = y1 + dy;
+  });
+}
+
+void curve_steps(track_plan_t& plan, int64_t from, int64_t to, double k) {
+  steps(plan, from, to, [k](double x1, double y1, double dx, double dy, double& x2, double& y2) {
+    x2 = (x1 + dx) + k * dy;
+    y2 = (y1 + dy) - k * dx;
+  });
 }
 
 double curve_curvature(std::string_view keyword) {

@@ -14,10 +14,11 @@ void create_track_plan(track_plan_t& plan, int32_t total_metres);
 // heading along +y.
 void seed_track_plan(track_plan_t& plan);
 
-// Point j continues the step from j - 2 to j - 1 unchanged.
-void straight_step(track_plan_t& plan, int64_t j);
-// Point j turns the step by the small angle k: positive towards +x.
-void curve_step(track_plan_t& plan, int64_t j, double k);
+// Points `from` to `to` (from >= 2), each computed from the two before it:
+// a straight step continues the step from j - 2 to j - 1 unchanged, a
+// curve step turns it by the small angle k, positive towards +x.
+void straight_steps(track_plan_t& plan, int64_t from, int64_t to);
+void curve_steps(track_plan_t& plan, int64_t from, int64_t to, double k);
 
 // Curvature per metre named by a curve keyword: the first of the digits
 // 1 to 6 it holds; negative (left) when it holds an "s". 0 when it holds

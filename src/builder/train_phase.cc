@@ -18,11 +18,8 @@ struct train_reader {
   const text_names& names;
   int board_slot;
   int station_row = table_row::first_station;
-  int64_t speed_fill = 0;
-  int64_t adhesion_fill = 0;
-  // Nothing is in force before the first speed and adhesion rows.
-  int32_t speed = 0;
-  int32_t adhesion = 0;
+  running_value speed;
+  running_value adhesion;
 
   using row = row_end;
 
@@ -41,29 +38,16 @@ struct train_reader {
   }
 
   uint8_t speed_code() const {
-    const int64_t code = round_div(speed, 5);
+    const int64_t code = round_div(speed.value, 5);
     if (code < 0 || code > 255)
-      p.unreadable("speed " + std::to_string(speed) + " km/h does not fit a cell's speed code");
+      p.unreadable("speed " + std::to_string(speed.value) + " km/h does not fit a cell's speed code");
     return static_cast<uint8_t>(code);
   }
 
-  // A row's fill stops short of the last cell; the end fill may write it,
-  // and always writes at least one cell. No fill passes the last cell.
-  void fill_speeds_until(int64_t n, int64_t guard) {
-    do {
-      if (speed_fill >= guard) break;
-      p.cell(speed_fill).speed_code = speed_code();
-      ++speed_fill;
-    } while (speed_fill < n);
-  }
-
-  void fill_adhesion_until(int64_t n) {
-    do {
-      if (adhesion_fill > m.last_cell) break;
-      p.cell(adhesion_fill).adhesion = low8(adhesion);
-      ++adhesion_fill;
-    } while (adhesion_fill < n);
-  }
+  // A row's speed fill stops short of the last cell; the end fill may
+  // write it. No fill passes the last cell.
+  void store_speed(int64_t k) { p.cell(k).speed_code = speed_code(); }
+  void store_adhesion(int64_t k) { p.cell(k).adhesion = low8(adhesion.value); }
 
   row braked_mass_row() {
     m.scenario_table[table_row::train_and_route].range_start = p.in.read_int32();
@@ -74,22 +58,10 @@ struct train_reader {
     return row::done;
   }
   row speed_row() {
-    const int32_t at = p.in.read_int32();
-    const int32_t v = p.in.read_int32();
-    if (p.beyond_line(at, 100)) return p.beyond(at);
-    const int64_t n = round_div(at, metres_per_cell);
-    if (n > 0) fill_speeds_until(n, m.last_cell);
-    speed = v;
-    return row::done;
+    return running_row(p, speed, m.last_cell, [this](int64_t k) { store_speed(k); });
   }
   row adhesion_row() {
-    const int32_t at = p.in.read_int32();
-    const int32_t a = p.in.read_int32();
-    if (p.beyond_line(at, 100)) return p.beyond(at);
-    const int64_t n = round_div(at, metres_per_cell);
-    if (n > 0) fill_adhesion_until(n);
-    adhesion = a;
-    return row::done;
+    return running_row(p, adhesion, int64_t{m.last_cell} + 1, [this](int64_t k) { store_adhesion(k); });
   }
   row clock_row() {
     table_entry& r = m.scenario_table[table_row::repetition_and_clock];
@@ -136,18 +108,12 @@ struct train_reader {
     return row::done;
   }
 
-  row station_row_read() {
-    // With 80 boards even row 1 holds a board text: the station is read
-    // and checked all the same, into a scratch row that is never stored,
-    // and refused only once its row is counted.
-    table_entry scratch;
-    table_entry& s = station_row <= board_slot ? m.scenario_table[static_cast<size_t>(station_row)] : scratch;
-    s.position = p.in.read_int32();
-    if (p.beyond_line(s.position, 800)) return p.beyond(s.position);
-    if (s.position % 50 != 0) return p.fail(error::station_off_grid, s.position);
+  // Steps 3 and 4 of a station: its fields after the chainage. Returns
+  // the length, which is not stored.
+  int32_t read_station_fields(table_entry& s) {
     s.kind = p.in.read_byte();
     const int32_t length = p.in.read_int32();
-    if (length % 100 != 0) return p.fail(error::station_length, s.position);
+    if (length % 100 != 0) return length;
     s.flag_a = p.in.read_byte();
     s.flag_b = p.in.read_byte();
     s.flag_c = p.in.read_byte();
@@ -165,7 +131,12 @@ struct train_reader {
     s.text = p.in.read_text();
     if (s.text.size() > longest_text)
       throw read_failure{"a station name longer than " + std::to_string(longest_text) + " bytes", p.in.line()};
+    return length;
+  }
 
+  // Steps 5 to 7: where the station begins and ends, and the flags that
+  // depend on it.
+  void set_extent(table_entry& s, int32_t length) const {
     const int64_t pos = s.position;
     if (s.kind == 5 || s.kind == 6) {
       s.range_end = to_int32(pos + 150, "the station's end");
@@ -177,29 +148,46 @@ struct train_reader {
       s.flag_c = 0;
     } else {
       s.range_start = to_int32(round_div(2 * pos - length, 2), "the station's start");
-      s.range_end = to_int32(round_div(2 * pos + length, 2) + (s.flag_c != 0 ? 50 : 0),
-                             "the station's end");
+      s.range_end = to_int32(round_div(2 * pos + length, 2) + (s.flag_c != 0 ? 50 : 0), "the station's end");
     }
     if (length < 600) s.flag_b = 0;
     if (station_row == table_row::first_station) {
       s.flag_c = 0;
       s.flag_b = 0;
     }
+  }
 
-    if (s.kind < 25) {
-      const int64_t end = s.range_end;
-      // The end marker, and the approach cells before it, must lie on the
-      // line; nothing is written for a station that does not fit.
-      if (end > 100 && round_div(end - 50, 50) > m.last_cell) return p.beyond(s.position);
-      if (s.kind != 5 && s.kind != 6)
-        for (int k = 1; k <= 4; ++k)
-          if (end > int64_t{50} * (k + 2))
-            p.cell(round_div(end - int64_t{50} * (k + 1), 50)).approach_code = static_cast<uint8_t>(80 + k);
-      if (end <= 100) return p.fail(error::station_near_origin);
-      track_cell& marker = p.cell(round_div(end - 50, 50));
-      marker.kind = cell_kind::station_end;
-      marker.value_1 = static_cast<int16_t>(station_row);
-    }
+  // Steps 8 and 9: the approach codes and the end marker before the
+  // station's end. They must lie on the line; nothing is written for a
+  // station that does not fit.
+  row mark_station_end(const table_entry& s) {
+    const int64_t end = s.range_end;
+    if (end > 100 && round_div(end - 50, 50) > m.last_cell) return p.beyond(s.position);
+    if (s.kind != 5 && s.kind != 6)
+      for (int k = 1; k <= 4; ++k)
+        if (end > int64_t{50} * (k + 2))
+          p.cell(round_div(end - int64_t{50} * (k + 1), 50)).approach_code = static_cast<uint8_t>(80 + k);
+    if (end <= 100) return p.fail(error::station_near_origin);
+    track_cell& marker = p.cell(round_div(end - 50, 50));
+    marker.kind = cell_kind::station_end;
+    marker.value_1 = static_cast<int16_t>(station_row);
+    return row::done;
+  }
+
+  row station_row_read() {
+    // With 80 boards even row 1 holds a board text: the station is read
+    // and checked all the same, into a scratch row that is never stored,
+    // and refused only once its row is counted.
+    table_entry scratch;
+    table_entry& s = station_row <= board_slot ? m.scenario_table[static_cast<size_t>(station_row)] : scratch;
+    s.position = p.in.read_int32();
+    if (p.beyond_line(s.position, 800)) return p.beyond(s.position);
+    if (s.position % 50 != 0) return p.fail(error::station_off_grid, s.position);
+    const int32_t length = read_station_fields(s);
+    if (length % 100 != 0) return p.fail(error::station_length, s.position);
+    set_extent(s, length);
+    if (s.kind < 25)
+      if (const row r = mark_station_end(s); r != row::done) return r;
     if (station_row > table_row::first_station &&
         int64_t{s.range_start} - 350 < m.scenario_table[static_cast<size_t>(station_row - 1)].range_end)
       return p.fail(error::stations_too_close, s.position);
@@ -227,8 +215,9 @@ struct train_reader {
   // whether the body reached the end of the text or an item beyond the
   // cells.
   void finish() {
-    fill_speeds_until(int64_t{m.last_cell} - 2, int64_t{m.last_cell} + 1);
-    fill_adhesion_until(int64_t{m.last_cell} - 2);
+    const int64_t end = int64_t{m.last_cell} - 2, past_last = int64_t{m.last_cell} + 1;
+    speed.fill_until(end, past_last, [this](int64_t k) { store_speed(k); });
+    adhesion.fill_until(end, past_last, [this](int64_t k) { store_adhesion(k); });
     for (int r = table_row::progression_largest; r <= table_row::progression_smallest; ++r) {
       const table_entry& prog = m.scenario_table[static_cast<size_t>(r)];
       if (prog.range_start % 50 != 0 || prog.range_end % 50 != 0) {
@@ -254,7 +243,7 @@ struct train_reader {
 phase_outcome read_train_text(scenario_model& model, std::string_view text, const text_names& names,
                               int board_slot) {
   reader::phase p(model, text, names.train);
-  reader::train_reader r{p, model, names, board_slot};
+  reader::train_reader r{p, model, names, board_slot, table_row::first_station, {}, {}};
   return reader::run_guarded(p, [&r] { r.read(); });
 }
 
