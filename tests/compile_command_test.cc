@@ -41,7 +41,12 @@ TEST(CompileCommand, AnErrorNamesFileLineAndPositionAndWritesNothing) {
   temp_folder dir;
   write_bytes(dir.file("Prova_linea.txt"), test::line_text({}));
   write_bytes(dir.file("Prova_7-.txt"), test::train_text({"velocita, 0, 100"}));
-  ASSERT_EQ(compile(dir).exit_status, 0);
+  const auto good = compile(dir);
+  ASSERT_EQ(good.exit_status, 0);
+  EXPECT_EQ(good.out,
+            "Prova 7: 0 stations, 0 signals, 0 slowdowns, 341 cells, plan 17001 points; wrote Prova_linea.dat "
+            "Prova_7.sim Prova_7.dat\n");
+  EXPECT_EQ(compile(dir, {"--quiet"}).out, "");
   const std::string good_cells = read_bytes(dir.file("Prova_7.dat"));
 
   write_bytes(dir.file("Prova_7-.txt"),
@@ -49,8 +54,49 @@ TEST(CompileCommand, AnErrorNamesFileLineAndPositionAndWritesNothing) {
                                 "segnale, 2010, 2,4,0,0,0,2,1,0,0,0"}));
   const auto r = compile(dir);
   EXPECT_EQ(r.exit_status, 1);
-  EXPECT_EQ(r.err, "Prova_7-.txt:4: error 16 at 2010 m: the cell of a signal is already taken\n");
+  // The file as the author named it, folder included, the line and column
+  // of the row, and the row under the message.
+  EXPECT_EQ(r.err, dir.file("Prova_7-.txt") +
+                       ":4:1: error 16 at 2010 m: the cell of a signal is already taken: taken by the signal at "
+                       "line 3, 2000 m\n"
+                       "    4 | segnale, 2010, 2,4,0,0,0,2,1,0,0,0\n"
+                       "      | ^~~~~~~\n" +
+                       dir.file("Prova_7-.txt") +
+                       ":4:10: warning: 2010 m is not on the 50 m grid: the signal lands in cell 41, the cell of "
+                       "one at 2000 m [off-grid]\n"
+                       "    4 | segnale, 2010, 2,4,0,0,0,2,1,0,0,0\n"
+                       "      |          ^~~~\n");
+  EXPECT_EQ(r.out, "");
   EXPECT_EQ(read_bytes(dir.file("Prova_7.dat")), good_cells);  // the last good build stays
+}
+
+// check: every fault and warning, counted; --strict counts warnings as
+// errors; nothing is written.
+TEST(CheckCommand, ExitStatusesAndFormats) {
+  temp_folder dir;
+  write_bytes(dir.file("Prova_linea.txt"), test::line_text({"pendenza, 1000, 200"}));
+  write_bytes(dir.file("Prova_7-.txt"), test::train_text({"velocita, 0, 100"}));
+  const auto check = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args{"check", "--route", "Prova", "--train", "7", "--dir", dir.path()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return run_program(test::program_path(), args);
+  };
+  auto r = check({});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_NE(r.out.find("[gradient-range]"), std::string::npos);
+  EXPECT_NE(r.out.find("Prova 7: 0 errors, 1 warning\n"), std::string::npos);
+  EXPECT_EQ(check({"--strict"}).exit_status, 1);
+  r = check({"--format", "json"});
+  EXPECT_EQ(r.out.rfind("{\"diagnostics\": [{\"file\": \"" + dir.file("Prova_linea.txt") +
+                            "\", \"line\": 4, \"column\": 17, \"severity\": \"warning\", \"code\": null, "
+                            "\"name\": \"gradient-range\", \"chainage\": null, ",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_EQ(list_folder(dir.path()), (std::vector<std::string>{"Prova_7-.txt", "Prova_linea.txt"}));
+  write_bytes(dir.file("Prova_7-.txt"), test::train_text({"velocita, 0, x"}));
+  EXPECT_EQ(check({}).exit_status, 1);
+  EXPECT_EQ(check({"--format", "xml"}).exit_status, 2);
 }
 
 TEST(CompileCommand, NoPlanLeavesAnExistingPlanFile) {

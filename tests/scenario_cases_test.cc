@@ -2,7 +2,7 @@
 // one folder a case, holding the two texts (either may be missing), the
 // command's arguments when they are not `--route Prova --train 7`, and
 // what must come of it: the exit status, the whole of stderr and, for a
-// case that builds, dumps of its compiled files.
+// case that builds, dumps of its compiled files; and what `check` reports.
 #include <gtest/gtest.h>
 
 #include <CLI/CLI.hpp>
@@ -13,6 +13,9 @@
 #include <sstream>
 
 #include "app/compile_command.h"
+#include "app/diagnostics_output.h"
+#include "builder/compile_step.h"
+#include "builder/scenario_check.h"
 #include "builder/compiled_files.h"
 #include "builder/scenario_files.h"
 #include "support/golden.h"
@@ -52,11 +55,12 @@ class ScenarioCase : public ::testing::TestWithParam<scenario_case> {};
 TEST_P(ScenarioCase, CompilesAsExpected) {
   const scenario_case& c = GetParam();
   const fs::path folder(c.folder);
-  test::memory_file_system files;
+  test::memory_file_system sources;
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
-    if (!is_expectation(name)) files.files[join_path(".", name)] = read_whole(entry.path());
+    if (!is_expectation(name)) sources.files[join_path(".", name)] = read_whole(entry.path());
   }
+  test::memory_file_system files = sources;
   const std::string args = fs::exists(folder / "args") ? read_whole(folder / "args") : "--route Prova --train 7";
 
   CLI::App app;
@@ -69,6 +73,30 @@ TEST_P(ScenarioCase, CompilesAsExpected) {
 
   EXPECT_TRUE(test::matches_golden((folder / "expected_status").string(), std::to_string(status) + "\n"));
   EXPECT_TRUE(test::matches_golden((folder / "expected_stderr").string(), err.str()));
+
+  // What check finds in the same texts.
+  const check_report report = check_scenario({{o.route, o.train}, o.no_plan ? 0 : 1, ".", ""}, sources);
+  std::ostringstream check_out;
+  print_text(report.diagnostics, check_out);
+  check_out << counts_text(count(report.diagnostics)) << "\n";
+  EXPECT_TRUE(test::matches_golden((folder / "expected_check").string(), check_out.str()));
+
+  // The build the compile watched for its warnings writes what an unwatched
+  // one does.
+  {
+    test::memory_file_system plain = sources;
+    scenario_model m;
+    m.route_name = o.route;
+    m.train_number = o.train;
+    int32_t j = o.no_plan ? 0 : 1;
+    const compile_result r = memorizza_percorso(m, j, plain, ".", write_policy::only_without_error);
+    for (const auto& [path, bytes] : plain.files)
+      if (!sources.files.count(path)) {
+        ASSERT_TRUE(files.files.count(path)) << path;
+        EXPECT_TRUE(files.files.at(path) == bytes) << path;
+      }
+    EXPECT_EQ(r.error.has_value(), status != 0);
+  }
   const scenario_identity id{o.route, o.train};
   const std::string cells = cell_file_name(id), table = table_file_name(id), plan = plan_file_name(id);
   if (status != 0) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "app/check_command.h"
 #include "app/compile_command.h"
 #include "app/inspect_command.h"
 #include "app/plain_run.h"
@@ -25,6 +26,8 @@ sb::exit_status run(int argc, char** argv) {
   app.add_option("--dir", dir, "Write the scenario into DIR instead of the program's folder")->type_name("DIR");
   app.require_subcommand(0, 1);
 
+  sb::check_command_options check;
+  CLI::App* check_cmd = sb::add_check_command(app, check);
   sb::compile_options compile;
   CLI::App* compile_cmd = sb::add_compile_command(app, compile);
   sb::inspect_options inspect;
@@ -49,6 +52,7 @@ sb::exit_status run(int argc, char** argv) {
   sb::disk_file_system fs;
   // The tools for authors never open a window.
   if (!app.get_subcommands().empty()) sb::stay_in_console();
+  if (check_cmd->parsed()) return sb::run_check(check, fs, std::cout, std::cerr);
   if (compile_cmd->parsed()) return sb::run_compile(compile, fs, std::cout, std::cerr);
   if (inspect_cmd->parsed()) return sb::run_inspect(inspect, fs, std::cout, std::cerr);
   if (plot_cmd->parsed()) return sb::run_plot(plot, fs, std::cout, std::cerr);

@@ -8,13 +8,14 @@
 namespace sb {
 
 compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system& fs,
-                                  const std::string& folder, write_policy policy) {
+                                  const std::string& folder, write_policy policy, reader_log* log) {
   compile_result result;
   model.geometry_flag = j;
   model.error_code = 0;
   clear_scenario_table(model);
 
-  reader_result read = memorizza_dati(model, fs, folder);
+  reader_result read = memorizza_dati(model, fs, folder, log);
+  if (log) log->reader_fault = read.error;
   result.error = std::move(read.error);
   if (!read.io) {
     result.io = read.io;
@@ -24,7 +25,8 @@ compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system
   if (!model.has_cells()) return result;
 
   // The pass's last fault stands over the reader's.
-  if (std::optional<build_error> pass = signal_protection_pass(model)) result.error = std::move(pass);
+  if (std::optional<build_error> pass = signal_protection_pass(model, log ? &log->pass_faults : nullptr))
+    result.error = std::move(pass);
 
   if (const error stop = stamp_integrity(model); stop != error::none) {
     result.error = build_error{stop, std::nullopt, {}, 0, {}};

@@ -6,40 +6,41 @@ namespace {
 
 struct error_info {
   error code;
+  std::string_view name;
   std::string_view meaning;
 };
 
 constexpr error_info error_table[] = {
-    {error::route_length, "route length outside -6950 to 1000000 m"},
-    {error::progression_off_grid, "a kilometric progression's start or value is not a multiple of 50"},
-    {error::repetition_start_off_grid, "signal repetition start is not a multiple of 50"},
-    {error::repetition_end_off_grid, "signal repetition end is not a multiple of 50"},
-    {error::repetition_system, "signal repetition keyword names neither the 4-code nor the 9-code system"},
-    {error::board_cell_taken, "the cell of an indication board is already taken"},
-    {error::reduction_cell_taken, "the cell of a speed-reduction point is already taken"},
-    {error::station_off_grid, "station chainage is not a multiple of 50"},
-    {error::station_length, "station length is not a multiple of 100"},
-    {error::too_many_stations, "too many stations and indication boards for the table's 80 rows"},
-    {error::no_room_before_warning,
+    {error::route_length, "route-length", "route length outside -6950 to 1000000 m"},
+    {error::progression_off_grid, "progression-off-grid", "a kilometric progression's start or value is not a multiple of 50"},
+    {error::repetition_start_off_grid, "repetition-start-off-grid", "signal repetition start is not a multiple of 50"},
+    {error::repetition_end_off_grid, "repetition-end-off-grid", "signal repetition end is not a multiple of 50"},
+    {error::repetition_system, "repetition-system", "signal repetition keyword names neither the 4-code nor the 9-code system"},
+    {error::board_cell_taken, "board-cell-taken", "the cell of an indication board is already taken"},
+    {error::reduction_cell_taken, "reduction-cell-taken", "the cell of a speed-reduction point is already taken"},
+    {error::station_off_grid, "station-off-grid", "station chainage is not a multiple of 50"},
+    {error::station_length, "station-length", "station length is not a multiple of 100"},
+    {error::too_many_stations, "too-many-stations", "too many stations and indication boards for the table's 80 rows"},
+    {error::no_room_before_warning, "no-room-before-warning",
      "no room for a speed-reduction point in front of a signal before a slowdown warning point"},
-    {error::no_room_before_start, "no room for a speed-reduction point ahead of a slowdown start"},
-    {error::no_room_along_slowdown, "no room for a speed-reduction point along or after a slowdown"},
-    {error::beyond_line, "item lies beyond the end of the line"},
-    {error::signal_cell_taken, "the cell of a signal is already taken"},
-    {error::warning_cell_taken,
+    {error::no_room_before_start, "no-room-before-start", "no room for a speed-reduction point ahead of a slowdown start"},
+    {error::no_room_along_slowdown, "no-room-along-slowdown", "no room for a speed-reduction point along or after a slowdown"},
+    {error::beyond_line, "beyond-line", "item lies beyond the end of the line"},
+    {error::signal_cell_taken, "signal-cell-taken", "the cell of a signal is already taken"},
+    {error::warning_cell_taken, "warning-cell-taken",
      "the cell of a slowdown warning point (1200 m before its start) is already taken"},
-    {error::start_cell_taken, "the start cell of a slowdown is already taken"},
-    {error::end_cell_taken, "the end cell of a slowdown is already taken"},
-    {error::approach_cell_taken, "one of the four approach cells of a slowdown is already taken"},
-    {error::indicator_cell_taken, "the cell of a maximum-speed indicator board is already taken"},
-    {error::stations_too_close, "station begins less than 350 m after the end of the previous one"},
-    {error::station_near_origin, "station ends too near the origin of the line (100 m or less)"},
-    {error::unreadable_text, "unreadable scenario text"},
-    {error::no_line_file, "the line file does not exist"},
-    {error::no_generale, "the line file has no [generale] section"},
-    {error::curve_sharpness, "curve keyword has no sharpness digit 1 to 6, or the track plan passed 1000000 m"},
-    {error::marker_in_use, "a marker field is already in use (an item stands in cell 1)"},
-    {error::code_field_in_use, "a code field is already in use (an item stands in cell 1)"},
+    {error::start_cell_taken, "start-cell-taken", "the start cell of a slowdown is already taken"},
+    {error::end_cell_taken, "end-cell-taken", "the end cell of a slowdown is already taken"},
+    {error::approach_cell_taken, "approach-cell-taken", "one of the four approach cells of a slowdown is already taken"},
+    {error::indicator_cell_taken, "indicator-cell-taken", "the cell of a maximum-speed indicator board is already taken"},
+    {error::stations_too_close, "stations-too-close", "station begins less than 350 m after the end of the previous one"},
+    {error::station_near_origin, "station-near-origin", "station ends too near the origin of the line (100 m or less)"},
+    {error::unreadable_text, "unreadable-text", "unreadable scenario text"},
+    {error::no_line_file, "no-line-file", "the line file does not exist"},
+    {error::no_generale, "no-generale", "the line file has no [generale] section"},
+    {error::curve_sharpness, "curve-sharpness", "curve keyword has no sharpness digit 1 to 6, or the track plan passed 1000000 m"},
+    {error::marker_in_use, "marker-in-use", "a marker field is already in use (an item stands in cell 1)"},
+    {error::code_field_in_use, "code-field-in-use", "a code field is already in use (an item stands in cell 1)"},
 };
 
 }  // namespace
@@ -47,6 +48,12 @@ constexpr error_info error_table[] = {
 std::string_view meaning_of(error e) {
   for (const error_info& info : error_table)
     if (info.code == e) return info.meaning;
+  return {};
+}
+
+std::string_view name_of(error e) {
+  for (const error_info& info : error_table)
+    if (info.code == e) return info.name;
   return {};
 }
 
@@ -60,7 +67,7 @@ std::string describe(const build_error& e) {
   line += "error " + std::to_string(code_of(e.code));
   if (e.chainage) line += " at " + std::to_string(*e.chainage) + " m";
   line += ": ";
-  const std::string_view meaning = meaning_of(e.code);
+  const std::string_view meaning = !e.message.empty() ? std::string_view(e.message) : meaning_of(e.code);
   line += meaning.empty() ? std::string_view("unknown error") : meaning;
   if (!e.detail.empty()) line += " (" + e.detail + ")";
   return line;

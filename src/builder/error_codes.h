@@ -43,8 +43,10 @@ enum class error : int32_t {
 };
 
 inline int32_t code_of(error e) { return static_cast<int32_t>(e); }
-// A plain-language meaning; empty for `none`.
+// A plain-language meaning, and a short name ("signal-cell-taken"); empty
+// for `none`.
 std::string_view meaning_of(error e);
+std::string_view name_of(error e);
 // The codes that stop the build before anything is compiled: the plain run
 // shows them in the message box.
 inline bool stops_the_build(error e) { return e == error::marker_in_use || e == error::code_field_in_use; }
@@ -55,7 +57,9 @@ struct build_error {
   std::optional<int32_t> chainage;  // for the codes that have one
   std::string file;                 // the text at fault; empty when none
   int line = 0;                     // 1-based; 0 when none
-  std::string detail;               // what exactly was wrong, when known
+  std::string detail = {};          // what exactly was wrong, when known
+  int column = 0;                   // of the field at fault; 0 when none
+  std::string message = {};         // said instead of the code's meaning, when set
 
   bool operator==(const build_error&) const = default;
 };

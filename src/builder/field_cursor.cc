@@ -19,17 +19,28 @@ size_t field_cursor::line_end_length() const {
   return 0;
 }
 
-void field_cursor::fail(std::string detail) const { throw read_failure{std::move(detail), field_line_}; }
+void field_cursor::fail(std::string detail) const {
+  throw read_failure{std::move(detail), field_line_, field_column_};
+}
 
 void field_cursor::begin_field(std::string_view what) {
   field_line_ = line_;
-  if (at_end()) fail("the file ends where " + std::string(what) + " is due");
+  field_column_ = static_cast<int>(pos_ - line_start_) + 1;
+  if (at_end()) {
+    seen(pos_, pos_);
+    fail("the file ends where " + std::string(what) + " is due");
+  }
+}
+
+void field_cursor::seen(size_t start, size_t end) {
+  if (trace_ != nullptr) trace_->push_back({field_line_, field_column_, start, end, line_});
 }
 
 std::string field_cursor::read_text() {
   begin_field("a field");
   skip_blanks();
   const size_t start = pos_;
+  field_column_ = static_cast<int>(start - line_start_) + 1;
   size_t end = pos_;
   while (!at_end()) {
     if (bytes_[pos_] == ',') {
@@ -40,11 +51,13 @@ std::string field_cursor::read_text() {
       end = pos_;
       pos_ += n;
       ++line_;
+      line_start_ = pos_;
       break;
     }
     end = ++pos_;
   }
   while (end > start && is_blank(bytes_[end - 1])) --end;
+  seen(start, end);
   return std::string(bytes_.substr(start, end - start));
 }
 
@@ -52,8 +65,10 @@ int64_t field_cursor::read_number(int64_t min, int64_t max, std::string_view typ
   begin_field("a number");
   skip_blanks();
   const size_t start = pos_;
+  field_column_ = static_cast<int>(start - line_start_) + 1;
   while (!at_end() && bytes_[pos_] != ',' && !is_blank(bytes_[pos_]) && line_end_length() == 0) ++pos_;
   const std::string_view token = bytes_.substr(start, pos_ - start);
+  const size_t token_end = pos_;
 
   skip_blanks();
   if (!at_end() && bytes_[pos_] == ',') {
@@ -61,7 +76,9 @@ int64_t field_cursor::read_number(int64_t min, int64_t max, std::string_view typ
   } else if (const size_t n = line_end_length()) {
     pos_ += n;
     ++line_;
+    line_start_ = pos_;
   }
+  seen(start, token_end);
 
   size_t i = 0;
   const bool negative = !token.empty() && token[0] == '-';

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sb {
 
@@ -14,6 +15,16 @@ namespace sb {
 struct read_failure {
   std::string detail;
   int line = 0;
+  int column = 0;  // 0 when the failure belongs to no field
+};
+
+// Where one field stood in its text, as the cursor read it.
+struct field_seen {
+  int line = 0;       // from 1
+  int column = 0;     // from 1, of the field's first byte after its blanks
+  size_t begin = 0;   // the field's bytes: [begin, end) of the text
+  size_t end = 0;
+  int next_line = 0;  // the line the next field begins on
 };
 
 class field_cursor {
@@ -22,8 +33,12 @@ class field_cursor {
 
   // No byte remains.
   bool at_end() const { return pos_ >= bytes_.size(); }
-  // Line (from 1) on which the last field read began.
+  // Line (from 1) on which the last field read began, and its column.
   int line() const { return field_line_; }
+  int column() const { return field_column_; }
+  // Every field read from now on is also recorded here (for the check of
+  // authors' texts); reading itself does not change.
+  void trace_into(std::vector<field_seen>* trace) { trace_ = trace; }
   // Line the next field would begin on.
   int next_line() const { return line_; }
 
@@ -45,12 +60,18 @@ class field_cursor {
   // Length of the line end at `pos_` (2 for CR LF, 1 for LF), else 0.
   size_t line_end_length() const;
   void begin_field(std::string_view what);
+  // The field that began at `start` and ends at `end` (before its
+  // separator).
+  void seen(size_t start, size_t end);
   [[noreturn]] void fail(std::string detail) const;
 
   std::string_view bytes_;
   size_t pos_ = 0;
   int line_ = 1;
+  size_t line_start_ = 0;
   int field_line_ = 1;
+  int field_column_ = 1;
+  std::vector<field_seen>* trace_ = nullptr;
 };
 
 // Keyword tests: substring, ASCII case folded or exact.

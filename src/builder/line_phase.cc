@@ -42,7 +42,10 @@ struct line_reader {
       if (p.in.at_end()) return false;
       const std::string field = p.in.read_text();
       if (p.in.at_end()) return false;
-      if (contains_folded(field, "[generale]")) return true;
+      if (contains_folded(field, "[generale]")) {
+        if (p.log) p.log->generale_field = p.log->fields.size() - 1;
+        return true;
+      }
     }
   }
 
@@ -78,26 +81,48 @@ struct line_reader {
   // block ends with it.
   row_end general_row(const std::string& f) {
     auto& t = m.scenario_table;
-    if (contains_folded(f, "percorso") && contains_folded(f, "lunghezza"))
-      if (route_length_row() == row_end::failed) return row_end::failed;
+    if (contains_folded(f, "percorso") && contains_folded(f, "lunghezza")) {
+      p.open_row("lunghezza percorso", 1, true);
+      const row_end r = route_length_row();
+      p.close_row();
+      if (r == row_end::failed) return row_end::failed;
+    }
     const struct {
       const char* word;
+      const char* keyword;
       int row;
-    } progressions[] = {{"tre", table_row::progression_largest},
-                        {"due", table_row::progression_middle},
-                        {"uno", table_row::progression_smallest}};
+    } progressions[] = {{"tre", "progressiva chilometrica tre", table_row::progression_largest},
+                        {"due", "progressiva chilometrica due", table_row::progression_middle},
+                        {"uno", "progressiva chilometrica uno", table_row::progression_smallest}};
     for (const auto& prog : progressions)
       if (contains_exact(f, prog.word) && contains_exact(f, "progressiva")) {
+        p.open_row(prog.keyword, 3, true);
         table_entry& r = t[static_cast<size_t>(prog.row)];
         r.range_start = p.in.read_int32();
         r.range_end = p.in.read_int32();
         r.position = p.in.read_int32();
+        p.close_row();
       }
     table_entry& scenery = t[table_row::scenery_and_identity];
-    if (contains_exact(f, "sfondo") && contains_exact(f, "uno")) scenery.range_start = p.in.read_int32();
-    if (contains_exact(f, "sfondo") && contains_exact(f, "due")) scenery.position = p.in.read_int32();
-    if (contains_exact(f, "sfondo") && contains_exact(f, "tre")) scenery.range_end = p.in.read_int32();
-    if (contains_exact(f, "segnali") && contains_exact(f, "ripetizione")) return repetition_row(f);
+    const struct {
+      const char* word;
+      const char* keyword;
+      int32_t table_entry::*field;
+    } sceneries[] = {{"uno", "sfondo uno", &table_entry::range_start},
+                     {"due", "sfondo due", &table_entry::position},
+                     {"tre", "sfondo tre", &table_entry::range_end}};
+    for (const auto& sc : sceneries)
+      if (contains_exact(f, "sfondo") && contains_exact(f, sc.word)) {
+        p.open_row(sc.keyword, 1, true);
+        scenery.*sc.field = p.in.read_int32();
+        p.close_row();
+      }
+    if (contains_exact(f, "segnali") && contains_exact(f, "ripetizione")) {
+      p.open_row("ripetizione segnali", 2, true);
+      const row_end r = repetition_row(f);
+      p.close_row();
+      return r;
+    }
     return row_end::done;
   }
 
@@ -107,9 +132,12 @@ struct line_reader {
       m.current_field = p.in.read_text();
       if (p.in.at_end()) return true;
       for (int i = 0; i < 10 && contains_exact(m.current_field, "-"); ++i) m.current_field = p.in.read_text();
-      p.row_line = p.in.line();
+      p.keyword_read();
       if (general_row(m.current_field) == row_end::failed) return false;
-      if (is_section_header(m.current_field)) return true;
+      if (is_section_header(m.current_field)) {
+        if (p.log) p.log->general_block_end = p.log->keyword_fields.back();
+        return true;
+      }
     }
   }
 
@@ -158,7 +186,8 @@ struct line_reader {
     int32_t v[9];
     for (int32_t& x : v) x = p.in.read_int32();
     const int32_t posizione = v[0];
-    if (p.beyond_line(posizione, 100) || !indicator_fits(m, posizione)) return p.beyond(posizione);
+    if (p.beyond_line(posizione, 100)) return p.beyond(posizione);
+    if (const fit f = indicator_fits(m, posizione); f != fit::fits) return p.beyond(posizione, f);
     const error e = memo_indicatori_v_max(m, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
     if (e == error::unreadable_text) p.unreadable("a packed board speed does not fit 16 bits");
     if (e != error::none) return p.fail(e, posizione);
@@ -170,7 +199,8 @@ struct line_reader {
     m.current_field = p.in.read_text();
     if (m.current_field.size() > longest_text)
       throw read_failure{"a board text longer than " + std::to_string(longest_text) + " bytes", p.in.line()};
-    if (p.beyond_line(chainage, 100) || !indicator_fits(m, chainage)) return p.beyond(chainage);
+    if (p.beyond_line(chainage, 100)) return p.beyond(chainage);
+    if (const fit f = indicator_fits(m, chainage); f != fit::fits) return p.beyond(chainage, f);
     track_cell& cell = p.cell(item_cell(chainage));
     if (!is_free(cell)) return p.fail(error::board_cell_taken, chainage);
     if (board_slot < table_row::first_station) return p.fail(error::too_many_stations, chainage);
@@ -184,11 +214,12 @@ struct line_reader {
   // Only the board row changes the keyword field, and it comes last.
   std::array<row_test<line_reader>, 5> tests_for(const std::string& k) const {
     return {{
-        {contains_folded(k, "pendenza"), &line_reader::gradient_row},
-        {m.geometry_flag != 0 && contains_folded(k, "curva"), &line_reader::curve_row},
-        {contains_folded(k, "montagna"), &line_reader::mountain_row},
-        {contains_folded(k, "indicatori_v"), &line_reader::indicator_row},
-        {contains_folded(k, "cartello") && contains_folded(k, "indicat"), &line_reader::board_row},
+        {contains_folded(k, "pendenza"), &line_reader::gradient_row, "pendenza", 2},
+        {m.geometry_flag != 0 && contains_folded(k, "curva"), &line_reader::curve_row, "curva", 2},
+        {contains_folded(k, "montagna"), &line_reader::mountain_row, "montagna", 3},
+        {contains_folded(k, "indicatori_v"), &line_reader::indicator_row, "indicatori_vmax", 9},
+        {contains_folded(k, "cartello") && contains_folded(k, "indicat"), &line_reader::board_row,
+         "cartello_indicatore", 2},
     }};
   }
 
@@ -220,8 +251,8 @@ struct line_reader {
 }  // namespace reader
 
 phase_outcome read_line_text(scenario_model& model, std::string_view text, const text_names& names,
-                             int& board_slot) {
-  reader::phase p(model, text, names.line);
+                             int& board_slot, text_seen* log) {
+  reader::phase p(model, text, names.line, log);
   reader::line_reader r{p, model, board_slot, {}};
   return reader::run_guarded(p, [&r] { r.read(); });
 }

@@ -21,8 +21,8 @@ constexpr int signal_search_cells = 12;    // cells searched after a slowdown
 // incomplete or inconsistent array can never be read or written past its end.
 class protection_pass {
  public:
-  protection_pass(scenario_model& model, int64_t last)
-      : model_(model), cells_(model.cells), last_(last) {}
+  protection_pass(scenario_model& model, int64_t last, std::vector<build_error>* all)
+      : model_(model), cells_(model.cells), last_(last), all_(all) {}
 
   std::optional<build_error> run() {
     const int64_t last_p = last_ - 2;
@@ -59,6 +59,7 @@ class protection_pass {
     model_.error_code = code_of(code);
     model_.error_position = chainage;
     last_error_ = build_error{code, chainage, {}, 0, {}};
+    if (all_) all_->push_back(*last_error_);
   }
 
   // Signals before a warning point: every signal within 20 cells before the
@@ -169,15 +170,16 @@ class protection_pass {
   std::vector<track_cell>& cells_;
   const int64_t last_;
   std::optional<build_error> last_error_;
+  std::vector<build_error>* all_;
 };
 
 }  // namespace
 
-std::optional<build_error> signal_protection_pass(scenario_model& model) {
+std::optional<build_error> signal_protection_pass(scenario_model& model, std::vector<build_error>* all) {
   if (model.cells.empty()) return std::nullopt;
   const int64_t last =
       std::min<int64_t>(model.last_cell, static_cast<int64_t>(model.cells.size()) - 1);
-  return protection_pass(model, last).run();
+  return protection_pass(model, last, all).run();
 }
 
 }  // namespace sb

@@ -9,38 +9,47 @@ namespace sb {
 
 namespace {
 
-bool in_cells(const scenario_model& m, int64_t k) { return k >= 0 && k <= m.last_cell; }
 track_cell& cell(scenario_model& m, int64_t k) { return m.cells[static_cast<size_t>(k)]; }
 
-struct slowdown_cells {
-  int64_t warning, start, end, approach;
-};
+// Where cells from `low` to `high` stand against the line.
+fit fit_of(const scenario_model& m, int64_t low, int64_t high) {
+  if (low < 0) return fit::before_origin;
+  if (high > m.last_cell) return fit::beyond_end;
+  return fit::fits;
+}
+
+}  // namespace
 
 slowdown_cells cells_of_slowdown(int64_t x, int64_t l) {
   return {round_div(x - 1200 + 50, 50), round_div(x + 50, 50), round_div(x + l + 50, 50),
           round_div(x - 1200, 50)};
 }
 
-}  // namespace
-
 int64_t item_cell(int64_t chainage) { return round_div(chainage + 50, 50); }
 
-bool indicator_fits(const scenario_model& m, int32_t posizione) {
-  return in_cells(m, item_cell(posizione));
-}
-
-bool signal_fits(const scenario_model& m, int32_t posizione) {
+fit indicator_fits(const scenario_model& m, int32_t posizione) {
   const int64_t k = item_cell(posizione);
-  return in_cells(m, k) && in_cells(m, k - 8);
+  return fit_of(m, k, k);
 }
 
-bool slowdown_fits(const scenario_model& m, int32_t posizione, int32_t l, int32_t f_ta) {
+fit signal_fits(const scenario_model& m, int32_t posizione) {
+  const int64_t k = item_cell(posizione);
+  return fit_of(m, k - 8, k);
+}
+
+fit slowdown_fits(const scenario_model& m, int32_t posizione, int32_t l, int32_t f_ta) {
   const slowdown_cells c = cells_of_slowdown(posizione, l);
   const bool warned = posizione > 1500;
-  if (!in_cells(m, c.start) || !in_cells(m, c.end)) return false;
-  if (warned && !in_cells(m, c.warning)) return false;
-  if (warned && f_ta != 0 && !(in_cells(m, c.approach) && in_cells(m, c.approach - 3))) return false;
-  return true;
+  int64_t low = std::min(c.start, c.end), high = std::max(c.start, c.end);
+  if (warned) {
+    low = std::min(low, c.warning);
+    high = std::max(high, c.warning);
+  }
+  if (warned && f_ta != 0) {
+    low = std::min(low, c.approach - 3);
+    high = std::max(high, c.approach);
+  }
+  return fit_of(m, low, high);
 }
 
 void memo_montagna(scenario_model& m, int32_t inizio, int32_t fine, int32_t tipo) {
@@ -73,7 +82,7 @@ void memo_montagna(scenario_model& m, int32_t inizio, int32_t fine, int32_t tipo
 
 error memo_indicatori_v_max(scenario_model& m, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
                             int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced) {
-  if (!indicator_fits(m, posizione)) return error::beyond_line;
+  if (indicator_fits(m, posizione) != fit::fits) return error::beyond_line;
   const int64_t k = item_cell(posizione);
   if (!is_free(cell(m, k))) return error::indicator_cell_taken;
   std::array<int16_t, 3> packed{};
@@ -91,7 +100,7 @@ error memo_indicatori_v_max(scenario_model& m, int32_t posizione, int32_t vas, i
 
 error memo_segnale(scenario_model& m, int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3,
                    int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
-  if (!signal_fits(m, posizione)) return error::beyond_line;
+  if (signal_fits(m, posizione) != fit::fits) return error::beyond_line;
   const int64_t k = item_cell(posizione);
   if (!is_free(cell(m, k))) return error::signal_cell_taken;
   track_cell& t = cell(m, k);
@@ -111,7 +120,7 @@ error memo_segnale(scenario_model& m, int32_t posizione, int32_t sx, int32_t s1,
 
 error memo_rallentamento(scenario_model& m, int32_t posizione, int32_t v, int32_t l, int32_t f_tt,
                          int32_t f_ta, int32_t d_v) {
-  if (!slowdown_fits(m, posizione, l, f_ta)) return error::beyond_line;
+  if (slowdown_fits(m, posizione, l, f_ta) != fit::fits) return error::beyond_line;
   const slowdown_cells c = cells_of_slowdown(posizione, l);
   const bool warned = posizione > 1500;
   if (!warned) f_ta = 0;

@@ -33,14 +33,23 @@ error memo_rallentamento(scenario_model& m, int32_t posizione, int32_t v, int32_
 // range: an unreadable text, which the reader reports.
 [[nodiscard]] bool progressive_ordina(scenario_model& m);
 
-// Whether every cell the item would touch lies in 0 .. last_cell. The
-// reader refuses the rest before calling the recorder; the recorders
-// themselves give `beyond_line` and touch nothing if asked all the same.
-bool indicator_fits(const scenario_model& m, int32_t posizione);
-bool signal_fits(const scenario_model& m, int32_t posizione);
-bool slowdown_fits(const scenario_model& m, int32_t posizione, int32_t l, int32_t f_ta);
+// Whether every cell the item would touch lies in 0 .. last_cell, and if
+// not, at which end it leaves the line. The reader refuses the rest before
+// calling the recorder; the recorders themselves give `beyond_line` and
+// touch nothing if asked all the same.
+enum class fit { fits, before_origin, beyond_end };
+fit indicator_fits(const scenario_model& m, int32_t posizione);
+fit signal_fits(const scenario_model& m, int32_t posizione);
+fit slowdown_fits(const scenario_model& m, int32_t posizione, int32_t l, int32_t f_ta);
 
 // Cell of a board, signal or indicator at this chainage: round(p / 50 + 1).
 int64_t item_cell(int64_t chainage);
+
+// The cells of a slowdown at x, l metres long: its warning point, start,
+// end, and the last of its four approach cells (they run down from it).
+struct slowdown_cells {
+  int64_t warning, start, end, approach;
+};
+slowdown_cells cells_of_slowdown(int64_t x, int64_t l);
 
 }  // namespace sb

@@ -14,7 +14,7 @@ io_result remove_text(file_system& fs, const std::string& path) {
 
 }  // namespace
 
-reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::string& folder) {
+reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::string& folder, reader_log* log) {
   const scenario_identity id{m.route_name, m.train_number};
   const text_names names{line_file_name(id), train_file_name(id)};
   const std::string line_path = join_path(folder, names.line), train_path = join_path(folder, names.train);
@@ -43,7 +43,7 @@ reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::stri
     return result;
   }
   int board_slot = table_row::first_board;
-  if (!finish(read_line_text(m, text, names, board_slot), line_path)) return result;
+  if (!finish(read_line_text(m, text, names, board_slot, log ? &log->line : nullptr), line_path)) return result;
 
   if (io_result r = fs.read_file(train_path, text); !r) {
     if (!r.not_found()) {
@@ -54,7 +54,7 @@ reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::stri
     result.error = build_error{error::unreadable_text, std::nullopt, names.train, 0, "the train file does not exist"};
     return result;
   }
-  finish(read_train_text(m, text, names, board_slot), train_path);
+  finish(read_train_text(m, text, names, board_slot, log ? &log->train : nullptr), train_path);
   return result;
 }
 

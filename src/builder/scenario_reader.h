@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "builder/error_codes.h"
+#include "builder/reader_log.h"
 #include "builder/scenario_model.h"
 #include "platform/file_system.h"
 
@@ -30,11 +31,11 @@ struct text_names {
 // The line text. Sets `board_slot` to the next free board row, which the
 // train phase needs.
 phase_outcome read_line_text(scenario_model& model, std::string_view text, const text_names& names,
-                             int& board_slot);
+                             int& board_slot, text_seen* log = nullptr);
 // The train text, after the line text; its end steps check the line text's
 // kilometric progressions.
 phase_outcome read_train_text(scenario_model& model, std::string_view text, const text_names& names,
-                              int board_slot);
+                              int board_slot, text_seen* log = nullptr);
 
 struct reader_result {
   io_result io;                      // an input/output failure that ended the run
@@ -42,7 +43,9 @@ struct reader_result {
 };
 
 // Reads folder/R_linea.txt and folder/R_T-.txt into `model`, records the
-// first failure, and deletes each text once read (when `fs` deletes).
-reader_result memorizza_dati(scenario_model& model, file_system& fs, const std::string& folder);
+// first failure, and deletes each text once read (when `fs` deletes). With
+// a log, also records what it saw in each text.
+reader_result memorizza_dati(scenario_model& model, file_system& fs, const std::string& folder,
+                             reader_log* log = nullptr);
 
 }  // namespace sb

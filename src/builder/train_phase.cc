@@ -33,7 +33,13 @@ struct train_reader {
   // of that row.
   row after_recorder(error e, int32_t posizione) {
     if (e != error::none) return p.fail(e, posizione);
-    if (m.error_code != 0) return p.fail(static_cast<error>(m.error_code), posizione);
+    if (m.error_code != 0) {
+      p.fail(static_cast<error>(m.error_code), posizione);
+      p.outcome.error->message =
+          "an item of the line text lies beyond the end of the line, and the train text's first signal or "
+          "slowdown ends the reader";
+      return row::failed;
+    }
     return row::done;
   }
 
@@ -78,7 +84,8 @@ struct train_reader {
     int32_t v[11];
     for (int32_t& x : v) x = p.in.read_int32();
     const int32_t posizione = v[0];
-    if (p.beyond_line(posizione, 100) || !signal_fits(m, posizione)) return p.beyond(posizione);
+    if (p.beyond_line(posizione, 100)) return p.beyond(posizione);
+    if (const fit f = signal_fits(m, posizione); f != fit::fits) return p.beyond(posizione, f);
     const error e = memo_segnale(m, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
     return after_recorder(e, posizione);
   }
@@ -86,7 +93,8 @@ struct train_reader {
     int32_t v[6];
     for (int32_t& x : v) x = p.in.read_int32();
     const int32_t posizione = v[0];
-    if (p.beyond_line(posizione, 100) || !slowdown_fits(m, posizione, v[2], v[4])) return p.beyond(posizione);
+    if (p.beyond_line(posizione, 100)) return p.beyond(posizione);
+    if (const fit f = slowdown_fits(m, posizione, v[2], v[4]); f != fit::fits) return p.beyond(posizione, f);
     const error e = memo_rallentamento(m, posizione, v[1], v[2], v[3], v[4], v[5]);
     return after_recorder(e, posizione);
   }
@@ -96,7 +104,7 @@ struct train_reader {
     if (p.beyond_line(at, 100)) return p.beyond(at);
     // Without the + 1 that boards and signals take.
     const int64_t k = round_div(at, metres_per_cell);
-    if (k < 0 || k > m.last_cell) return p.beyond(at);
+    if (k < 0 || k > m.last_cell) return p.beyond(at, k < 0 ? fit::before_origin : fit::beyond_end);
     track_cell& cell = p.cell(k);
     if (!is_free(cell)) return p.fail(error::reduction_cell_taken, at);
     if (w < 1) {
@@ -198,16 +206,16 @@ struct train_reader {
 
   std::array<row_test<train_reader>, 10> tests_for(const std::string& k) const {
     return {{
-        {contains_folded(k, "frenata") && contains_folded(k, "massa"), &train_reader::braked_mass_row},
-        {contains_folded(k, "vetture"), &train_reader::coaches_row},
-        {contains_folded(k, "velocit"), &train_reader::speed_row},
-        {contains_folded(k, "aderenza"), &train_reader::adhesion_row},
-        {contains_folded(k, "orologio"), &train_reader::clock_row},
-        {contains_folded(k, "sabbia"), &train_reader::sand_row},
-        {contains_folded(k, "segnale"), &train_reader::signal_row},
-        {contains_folded(k, "rallentamento"), &train_reader::slowdown_row},
-        {contains_folded(k, "abbattimento"), &train_reader::reduction_row},
-        {contains_folded(k, "stazione"), &train_reader::station_row_read},
+        {contains_folded(k, "frenata") && contains_folded(k, "massa"), &train_reader::braked_mass_row, "percentuale massa frenata", 1},
+        {contains_folded(k, "vetture"), &train_reader::coaches_row, "numero vetture", 1},
+        {contains_folded(k, "velocit"), &train_reader::speed_row, "velocita", 2},
+        {contains_folded(k, "aderenza"), &train_reader::adhesion_row, "aderenza", 2},
+        {contains_folded(k, "orologio"), &train_reader::clock_row, "orologio", 3},
+        {contains_folded(k, "sabbia"), &train_reader::sand_row, "sabbia", 1},
+        {contains_folded(k, "segnale"), &train_reader::signal_row, "segnale", 11},
+        {contains_folded(k, "rallentamento"), &train_reader::slowdown_row, "rallentamento", 6},
+        {contains_folded(k, "abbattimento"), &train_reader::reduction_row, "abbattimento", 2},
+        {contains_folded(k, "stazione"), &train_reader::station_row_read, "stazione", 17},
     }};
   }
 
@@ -222,7 +230,7 @@ struct train_reader {
       const table_entry& prog = m.scenario_table[static_cast<size_t>(r)];
       if (prog.range_start % 50 != 0 || prog.range_end % 50 != 0) {
         m.error_code = code_of(error::progression_off_grid);
-        p.outcome.error = build_error{error::progression_off_grid, std::nullopt, names.line, 0, {}};
+        p.outcome.error = build_error{error::progression_off_grid, std::nullopt, names.line, 0, {}, 0, {}};
       }
     }
   }
@@ -231,7 +239,10 @@ struct train_reader {
     // A text without "[generale]" gives nothing, an empty one included.
     while (!p.in.at_end()) {
       m.current_field = p.in.read_text();
-      if (contains_folded(m.current_field, "[generale]")) break;
+      if (contains_folded(m.current_field, "[generale]")) {
+        if (p.log) p.log->generale_field = p.log->fields.size() - 1;
+        break;
+      }
     }
     if (read_body(*this)) finish();
   }
@@ -241,8 +252,8 @@ struct train_reader {
 }  // namespace reader
 
 phase_outcome read_train_text(scenario_model& model, std::string_view text, const text_names& names,
-                              int board_slot) {
-  reader::phase p(model, text, names.train);
+                              int board_slot, text_seen* log) {
+  reader::phase p(model, text, names.train, log);
   reader::train_reader r{p, model, names, board_slot, table_row::first_station, {}, {}};
   return reader::run_guarded(p, [&r] { r.read(); });
 }

@@ -1,0 +1,114 @@
+#include "app/diagnostics_output.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "app/text_output.h"
+
+namespace sb {
+
+namespace {
+
+// A line of a scenario text made safe for a terminal: control bytes and
+// bytes above 0x7e as \xNN, tabs kept so that the caret lines up.
+std::string printable(std::string_view bytes) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  std::string s;
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if ((c >= 0x20 && c < 0x7f) || c == '\t') {
+      s += ch;
+    } else {
+      s += "\\x";
+      s += digits[c >> 4];
+      s += digits[c & 15];
+    }
+  }
+  return s;
+}
+
+// Blanks as wide as the printable form of `bytes`, tabs kept.
+std::string blanks_under(std::string_view bytes) {
+  std::string s;
+  for (const char c : printable(bytes)) s += c == '\t' ? '\t' : ' ';
+  return s;
+}
+
+// A JSON string of UTF-8 text: quotes, backslashes and control characters
+// escaped, everything else as it is.
+std::string json_text(std::string_view s) {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (const char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (c < 0x20 || c == 0x7f) {
+      out += "\\u00";
+      out += digits[c >> 4];
+      out += digits[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string diagnostic_text(const diagnostic& d) {
+  std::string s;
+  if (!d.file.empty()) {
+    s += d.file;
+    if (d.line > 0) s += ":" + num(d.line);
+    if (d.line > 0 && d.column > 0) s += ":" + num(d.column);
+    s += ": ";
+  }
+  if (d.level == severity::error) {
+    s += "error";
+    if (d.code) s += " " + num(code_of(*d.code));
+    if (d.chainage) s += " at " + num(*d.chainage) + " m";
+    s += ": " + d.message;
+  } else {
+    s += "warning: " + d.message + " [" + d.name + "]";
+  }
+  s += "\n";
+  if (d.line > 0 && d.column > 0 && !d.source.empty()) {
+    const std::string number = num(d.line);
+    const std::string gutter(number.size() < 5 ? 5 - number.size() : 0, ' ');
+    s += gutter + number + " | " + printable(d.source) + "\n";
+    const size_t before = std::min(static_cast<size_t>(d.column - 1), d.source.size());
+    const size_t under = std::max<size_t>(1, printable(d.source.substr(before, static_cast<size_t>(d.width))).size());
+    s += std::string(gutter.size() + number.size(), ' ') + " | " + blanks_under(d.source.substr(0, before)) + "^" +
+         std::string(under - 1, '~') + "\n";
+  }
+  return s;
+}
+
+void print_text(const std::vector<diagnostic>& diagnostics, std::ostream& out) {
+  for (const diagnostic& d : diagnostics) out << diagnostic_text(d);
+}
+
+void print_json(const std::vector<diagnostic>& diagnostics, std::ostream& out) {
+  out << "{\"diagnostics\": [";
+  bool first = true;
+  for (const diagnostic& d : diagnostics) {
+    out << (first ? "" : ", ") << "{\"file\": " << (d.file.empty() ? "null" : json_text(d.file))
+        << ", \"line\": " << d.line << ", \"column\": " << d.column
+        << ", \"severity\": " << (d.level == severity::error ? "\"error\"" : "\"warning\"")
+        << ", \"code\": " << (d.code ? num(code_of(*d.code)) : "null") << ", \"name\": " << json_text(d.name)
+        << ", \"chainage\": " << (d.chainage ? num(*d.chainage) : "null")
+        << ", \"message\": " << json_text(d.message) << "}";
+    first = false;
+  }
+  const diagnostic_counts c = count(diagnostics);
+  out << "], \"errors\": " << c.errors << ", \"warnings\": " << c.warnings << "}\n";
+}
+
+std::string counts_text(const diagnostic_counts& c) {
+  return num(c.errors) + (c.errors == 1 ? " error, " : " errors, ") + num(c.warnings) +
+         (c.warnings == 1 ? " warning" : " warnings");
+}
+
+}  // namespace sb
