@@ -8,7 +8,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 60
 
-.PHONY: deps test-deps program build run test golden bench test-sanitize fuzz-smoke clean
+.PHONY: deps test-deps program build run test golden install package bench test-sanitize fuzz-smoke clean
 
 deps:
 	@bash scripts/install-deps.sh build
@@ -38,6 +38,16 @@ test: build
 # change meant to change an output. Look at `git diff` before committing.
 golden: build
 	cd $(BUILD) && SB_REGENERATE=1 ./unit_tests --gtest_filter='Golden.*:Cases/ScenarioCase.*'
+
+# Installs the program into PREFIX (default /usr/local), with its module,
+# man page, reference and examples.
+PREFIX ?= /usr/local
+install: program
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of what the install puts in place, in $(BUILD)/.
+package: program
+	@cd $(BUILD) && cpack -G DEB
 
 # The compile step and the encoders (Google Benchmark), then the whole
 # program against copying its outputs. Timings are figures, never tests.

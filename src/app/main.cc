@@ -11,6 +11,7 @@
 #include "app/inspect_command.h"
 #include "app/plain_run.h"
 #include "app/plot_command.h"
+#include "app/texts_command.h"
 #include "platform/desktop.h"
 #include "platform/program_folder.h"
 
@@ -34,6 +35,8 @@ sb::exit_status run(int argc, char** argv) {
   CLI::App* inspect_cmd = sb::add_inspect_command(app, inspect);
   sb::plot_options plot;
   CLI::App* plot_cmd = sb::add_plot_command(app, plot);
+  sb::texts_options texts;
+  CLI::App* texts_cmd = sb::add_texts_command(app, texts);
 
   try {
     app.parse(argc, argv);
@@ -56,6 +59,7 @@ sb::exit_status run(int argc, char** argv) {
   if (compile_cmd->parsed()) return sb::run_compile(compile, fs, std::cout, std::cerr);
   if (inspect_cmd->parsed()) return sb::run_inspect(inspect, fs, std::cout, std::cerr);
   if (plot_cmd->parsed()) return sb::run_plot(plot, fs, std::cout, std::cerr);
+  if (texts_cmd->parsed()) return sb::run_texts(texts, fs, std::cout, std::cerr);
 
   std::string folder = dir;
   if (folder.empty()) {
