@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -66,7 +67,10 @@ bool regenerating() {
 
 ::testing::AssertionResult matches_golden(const std::string& path, const std::string& actual) {
   if (regenerating()) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << actual;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << actual;
+    if (!out.flush()) return ::testing::AssertionFailure() << path << ": cannot be written";
     return ::testing::AssertionSuccess() << "regenerated " << path;
   }
   std::ifstream in(path, std::ios::binary);
