@@ -59,21 +59,20 @@ TEST(PlainRun, AFolderThatCannotBeWrittenEndsTheRun) {
   // A missing folder is not created.
   auto r = run_program(test::program_path(), {"--dir", dir.file("missing")});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_EQ(r.err, "scenario-builder: " + dir.file("missing/Ortesa-Vildoro_linea.txt") +
-                       ": No such file or directory\n");
+  EXPECT_EQ(r.err, "scenario-builder: " + dir.file("missing") + ": No such file or directory\n");
   EXPECT_TRUE(list_folder(dir.path()).empty());
   // A file standing where the folder should be.
   test::write_bytes(dir.file("plain"), "x");
   r = run_program(test::program_path(), {"--dir", dir.file("plain")});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_NE(r.err.find(dir.file("plain/Ortesa-Vildoro_linea.txt") + ": Not a directory"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "scenario-builder: " + dir.file("plain") + ": Not a directory\n");
   // A folder standing where an output file should be: the run stops there,
   // files written before it stay, no temporary is left behind.
   temp_folder out;
   ASSERT_EQ(::mkdir(out.file("Ortesa-Vildoro_418.sim").c_str(), 0755), 0);
   r = run_program(test::program_path(), {"--dir", out.path()});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_EQ(r.err, "scenario-builder: " + out.file("Ortesa-Vildoro_418.sim") + ": Is a directory\n");
+  EXPECT_EQ(r.err, "scenario-builder: " + out.file("Ortesa-Vildoro_418.sim") + ": not a regular file\n");
   for (const auto& name : list_folder(out.path())) EXPECT_NE(name[0], '.') << name;
 }
 

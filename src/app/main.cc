@@ -75,7 +75,15 @@ sb::exit_status run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int status = sb::to_int(run(argc, argv));
+  int status;
+  try {
+    status = sb::to_int(run(argc, argv));
+  } catch (const std::bad_alloc&) {
+    // Whatever asked for the memory, the run ends with a message: a
+    // scenario of the format's size needs a small part of what failed here.
+    std::cerr << "scenario-builder: out of memory\n";
+    status = sb::to_int(sb::exit_status::failure);
+  }
   std::cout.flush();
   return status;
 }
