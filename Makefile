@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DSB_WERROR=ON
 
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TIME ?= 60
+FUZZ_TIME ?= 30
 
 .PHONY: deps test-deps program build run test golden install package bench test-sanitize fuzz-smoke clean
 
@@ -67,17 +67,25 @@ test-sanitize: test-deps
 	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS) -E '^DesktopTest\.'
 
-# A short run of the reader's fuzzer (clang, libFuzzer) on seeds made
-# afresh from the scenario cases, in a scratch folder. FUZZ_TIME=1800 for
-# a real run.
+# Short runs of the three fuzz targets (clang, libFuzzer): the reader, the
+# reader on routes capped at 30 km, and the compiled-file readers, each on
+# seeds made afresh from the scenario cases, in a scratch folder.
+# FUZZ_TIME=1800 for a real run (seconds a target).
 fuzz-smoke: test-deps
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DSB_FUZZ=ON -DSB_TESTS=OFF -DSB_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target reader_fuzzer make_corpus
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target reader_fuzzer reader_fuzzer_capped compiled_fuzzer make_corpus
 	@work=$$(mktemp -d) && trap 'rm -rf "$$work"' EXIT && \
-	  mkdir "$$work/corpus" && ./$(FUZZ_BUILD)/make_corpus tests/cases "$$work/corpus" && \
-	  ./$(FUZZ_BUILD)/reader_fuzzer -dict=fuzz/reader.dict -max_total_time=$(FUZZ_TIME) \
+	  mkdir "$$work/texts" "$$work/compiled" && \
+	  ./$(FUZZ_BUILD)/make_corpus tests/cases "$$work/texts" && \
+	  ./$(FUZZ_BUILD)/make_corpus --compiled tests/cases "$$work/compiled" && \
+	  for target in reader_fuzzer reader_fuzzer_capped; do \
+	    ./$(FUZZ_BUILD)/$$target -dict=fuzz/reader.dict -max_total_time=$(FUZZ_TIME) \
+	      -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	      -artifact_prefix="$$PWD/$(FUZZ_BUILD)/$$target-" "$$work/texts" || exit 1; \
+	  done && \
+	  ./$(FUZZ_BUILD)/compiled_fuzzer -max_total_time=$(FUZZ_TIME) -max_len=200000 \
 	    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-	    -artifact_prefix="$$PWD/$(FUZZ_BUILD)/" "$$work/corpus"
+	    -artifact_prefix="$$PWD/$(FUZZ_BUILD)/compiled_fuzzer-" "$$work/compiled"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -228,9 +228,9 @@ compiled_kind compiled_kind_of_name(std::string_view path) {
 size_t largest_compiled_file(compiled_kind kind) {
   // The longest route (1000000 m) keeps 7000 m of cells after its length;
   // the plan has a point for every metre of it, each coordinate at most a
-  // tag and a double.
+  // 2-byte tag and a double.
   constexpr size_t most_metres = 1000000 + 7000;
-  constexpr size_t plan = 2 * (most_metres + 1) * 9;
+  constexpr size_t plan = 2 * (most_metres + 1) * 10;
   constexpr size_t table = table_rows * (row_bytes_without_text + longest_text);
   constexpr size_t cells = (most_metres / 50 + 1) * cell_bytes;
   switch (kind) {
