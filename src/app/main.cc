@@ -5,6 +5,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "app/check_command.h"
 #include "app/compile_command.h"
@@ -75,7 +76,11 @@ sb::exit_status run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int status = sb::to_int(run(argc, argv));
+  std::vector<std::string> args = sb::program_arguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& a : args) pointers.push_back(a.data());
+  pointers.push_back(nullptr);
+  const int status = sb::to_int(run(static_cast<int>(args.size()), pointers.data()));
   std::cout.flush();
   return status;
 }
