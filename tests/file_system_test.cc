@@ -1,7 +1,7 @@
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "support/test_support.h"
 
@@ -30,7 +30,7 @@ TEST(DiskFileSystem, FailuresNameThePathAndKeepWhatWasThere) {
   EXPECT_FALSE(missing.ok());
   EXPECT_EQ(missing.message, dir.file("no/such/x.txt") + ": No such file or directory");
   // A folder standing where the file should be.
-  ASSERT_EQ(::mkdir(dir.file("taken").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(dir.file("taken")));
   const io_result folder = fs.write_file(dir.file("taken"), "data");
   EXPECT_FALSE(folder.ok());
   EXPECT_EQ(folder.message, dir.file("taken") + ": Is a directory");
@@ -45,7 +45,7 @@ TEST(DiskFileSystem, ASetIsReplacedWholeOrNotAtAll) {
   temp_folder dir;
   write_bytes(dir.file("a"), "old a");
   write_bytes(dir.file("c"), "old c");
-  ASSERT_EQ(::mkdir(dir.file("b").c_str(), 0755), 0);  // the second file cannot be written
+  ASSERT_TRUE(std::filesystem::create_directory(dir.file("b")));  // the second file cannot be written
   disk_file_system fs;
   const auto text = [](const char* s) { return [s](byte_sink& out) { out.append(s); }; };
   const file_to_write set[] = {{dir.file("a"), text("new a")}, {dir.file("b"), text("new b")},
@@ -77,9 +77,20 @@ TEST(DiskFileSystem, AMissingFileIsItsOwnOutcome) {
 }
 
 TEST(JoinPath, UsesThePlatformSeparator) {
-  EXPECT_EQ(join_path("/a/b", "c.txt"), "/a/b/c.txt");
-  EXPECT_EQ(join_path("/a/b/", "c.txt"), "/a/b/c.txt");
-  EXPECT_EQ(join_path("/", "c.txt"), "/c.txt");
+  const struct {
+    const char* folder;
+    const char* joined;
+  } cases[] = {
+#ifdef _WIN32
+      {"C:\\a\\b", "C:\\a\\b\\c.txt"}, {"C:\\a\\b\\", "C:\\a\\b\\c.txt"}, {"C:\\", "C:\\c.txt"},
+      // Forward slashes, as --dir may be given, are kept.
+      {"C:/a/b", "C:/a/b\\c.txt"}, {"C:/a/b/", "C:/a/b/c.txt"},
+#else
+      {"/a/b", "/a/b/c.txt"}, {"/a/b/", "/a/b/c.txt"}, {"/", "/c.txt"},
+#endif
+      {"", "c.txt"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(join_path(c.folder, "c.txt"), c.joined) << c.folder;
 }
 
 }  // namespace
