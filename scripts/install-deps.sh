@@ -10,7 +10,7 @@
 set -euo pipefail
 
 build=(cmake g++ make libcli11-dev libfltk1.3-dev fonts-urw-base35)
-test=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick man-db bsdextrautils)
+test=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick man-db bsdextrautils strace)
 extras=(libbenchmark-dev time)
 
 case "${1:-build}" in

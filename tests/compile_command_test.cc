@@ -3,6 +3,7 @@
 
 #include "app/compile_command.h"
 #include "app/tool_options.h"
+#include "builder/scenario_files.h"
 #include "documents/documents.h"
 #include "support/reader_fixture.h"
 #include "support/test_support.h"
@@ -123,6 +124,31 @@ TEST(CompileCommand, NamesThatCannotBeFileNamesAreUsageErrors) {
   EXPECT_NE(r.err.find("cannot be part of a file name"), std::string::npos);
   const auto missing = run_program(test::program_path(), {"compile", "--route", "x"});
   EXPECT_EQ(missing.exit_status, 2);
+}
+
+// Names that would make two of a scenario's files one, in any letter case,
+// are refused before anything is read; a name the system cannot hold is an
+// input/output failure, not a missing text.
+TEST(CompileCommand, NamesThatClashOrAreTooLongEndTheRun) {
+  EXPECT_EQ(clashing_files({"R", "linea"}), (std::pair<std::string, std::string>{"R_linea.dat", "R_linea.dat"}));
+  EXPECT_TRUE(clashing_files({"R", "LINEA"}));
+  EXPECT_FALSE(clashing_files({"R", "linea2"}));
+  EXPECT_FALSE(clashing_files({"Ortesa-Vildoro", "418"}));
+  temp_folder dir;
+  for (const char* tool : {"compile", "check", "plot"}) {
+    std::vector<std::string> args{tool, "--route", "R", "--train", "linea", "--dir", dir.path()};
+    if (std::string(tool) == "plot") args.insert(args.end(), {"--svg", dir.file("x.svg")});
+    const auto r = run_program(test::program_path(), args);
+    EXPECT_EQ(r.exit_status, 2) << tool;
+    EXPECT_EQ(r.err, "scenario-builder: " + std::string(tool) +
+                         ": route R with train linea would give two files one name: R_linea.dat and R_linea.dat\n");
+  }
+  EXPECT_TRUE(list_folder(dir.path()).empty());
+
+  const std::string long_route(300, 'r');
+  const auto r = run_program(test::program_path(), {"compile", "--route", long_route, "--train", "7", "--dir", dir.path()});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.err, "scenario-builder: " + dir.file(long_route + "_linea.txt") + ": File name too long\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,10 +36,10 @@ const std::vector<std::string> kPlainRunFiles = {
 struct limits {
   rlim_t file_size = RLIM_INFINITY;
   bool as_nobody = false;
+  rlim_t address_space = RLIM_INFINITY;
 };
 
-// Runs the program with a file-size limit (SIGXFSZ ignored, so an
-// oversized write fails with EFBIG instead of killing it) and, when asked,
+// Runs the program with a file-size limit and, when asked,
 // as the unprivileged user. Exit status 127: the program could not start.
 test::run_result run_limited(const std::vector<std::string>& args, const limits& l) {
   temp_folder scratch;
@@ -53,9 +54,13 @@ test::run_result run_limited(const std::vector<std::string>& args, const limits&
     ::dup2(err, 2);
     if (l.as_nobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(127);
     ::unsetenv("DISPLAY");  // no window on the desktop tests' display
-    ::signal(SIGXFSZ, SIG_IGN);
+    // The signal as a shell leaves it: the program itself must turn an
+    // oversized write into a reported failure.
+    ::signal(SIGXFSZ, SIG_DFL);
     const rlimit fsize{l.file_size, l.file_size};
     if (::setrlimit(RLIMIT_FSIZE, &fsize) != 0) ::_exit(127);
+    const rlimit as{l.address_space, l.address_space};
+    if (::setrlimit(RLIMIT_AS, &as) != 0) ::_exit(127);
     const std::string program = test::program_path();
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -77,17 +82,135 @@ bool any_hidden_file(const std::string& folder) {
   return false;
 }
 
-TEST(FailureModes, AWriteThatFailsHalfWayKeepsTheOldFiles) {
+// Whichever file of the set fails (a size limit on the first or second,
+// a read-only or a folder in the place of the second or third), the old
+// set stays whole and no temporary is left.
+TEST(FailureModes, AWriteThatFailsPartWayKeepsTheOldSet) {
+  const struct {
+    const char* what;
+    bool compile_without_plan;
+    rlim_t file_size;
+    const char* blocked;  // made read-only, or a folder when `as_folder`
+    bool as_folder;
+    std::string failing;
+    const char* reason;
+  } cases[] = {
+      // Room for the papers (a few kilobytes) but not for the plan
+      // (megabytes), the first compiled file.
+      {"size limit, first file", false, 1 << 20, nullptr, false, "Ortesa-Vildoro_linea.dat", "File too large"},
+      // Room for the table, not for the cells.
+      {"size limit, second file", true, 64 << 10, nullptr, false, "Ortesa-Vildoro_418.dat", "File too large"},
+      {"folder, second file", false, RLIM_INFINITY, "Ortesa-Vildoro_418.sim", true, "Ortesa-Vildoro_418.sim",
+       "not a regular file"},
+      {"read-only, third file", false, RLIM_INFINITY, "Ortesa-Vildoro_418.dat", false, "Ortesa-Vildoro_418.dat",
+       "read-only file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    temp_folder dir;
+    for (const auto& name : kCompiled) write_bytes(dir.file(name), "old " + name);
+    std::vector<std::string> args{"--dir", dir.path()};
+    if (c.compile_without_plan) {
+      write_bytes(dir.file("Ortesa-Vildoro_linea.txt"), testo_linea().render());
+      write_bytes(dir.file("Ortesa-Vildoro_418-.txt"), testo_treno().render());
+      args = {"compile", "--route", kRoute, "--train", "418", "--no-plan", "--dir", dir.path()};
+    }
+    if (c.blocked != nullptr && c.as_folder) {
+      ::unlink(dir.file(c.blocked).c_str());
+      ASSERT_EQ(::mkdir(dir.file(c.blocked).c_str(), 0755), 0);
+    } else if (c.blocked != nullptr) {
+      ASSERT_EQ(::chmod(dir.file(c.blocked).c_str(), 0444), 0);
+    }
+    const auto r = run_limited(args, {c.file_size, false});
+    EXPECT_EQ(r.exit_status, 2) << r.err;
+    EXPECT_EQ(r.err, "scenario-builder: " + dir.file(c.failing) + ": " + c.reason + "\n");
+    for (const auto& name : kCompiled) {
+      if (!(c.as_folder && name == c.blocked)) {
+        EXPECT_EQ(read_bytes(dir.file(name)), "old " + name) << name;
+      }
+    }
+    EXPECT_FALSE(any_hidden_file(dir.path())) << "a temporary file was left behind";
+  }
+}
+
+// Memory that runs out ends the run with a message and status 2, never an
+// abort, and nothing of the set is written.
+TEST(FailureModes, MemoryThatRunsOutIsAFailure) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
   temp_folder dir;
-  for (const auto& name : kCompiled) write_bytes(dir.file(name), "old " + name);
-  // Room for the five texts (a few kilobytes each) but not for the plan
-  // file (several megabytes), the first compiled file written.
-  const auto r = run_limited({"--dir", dir.path()}, {1 << 20, false});
-  EXPECT_EQ(r.exit_status, 2) << r.err;
-  const std::string plan = dir.file("Ortesa-Vildoro_linea.dat");
-  EXPECT_EQ(r.err, "scenario-builder: " + plan + ": File too large\n");
-  for (const auto& name : kCompiled) EXPECT_EQ(read_bytes(dir.file(name)), "old " + name) << name;
-  EXPECT_FALSE(any_hidden_file(dir.path())) << "a temporary file was left behind";
+  write_bytes(dir.file("R_linea.txt"), "[generale]\r\nlunghezza percorso, 1000000\r\n[curve]\r\n[fine]\r\n");
+  write_bytes(dir.file("R_7-.txt"), "[generale]\r\n[fine]\r\n");
+  const auto r = run_limited({"compile", "--route", "R", "--train", "7", "--dir", dir.path()},
+                             {RLIM_INFINITY, false, rlim_t{20} << 20});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.err, "scenario-builder: out of memory\n");
+  EXPECT_EQ(list_folder(dir.path()), (std::vector<std::string>{"R_7-.txt", "R_linea.txt"}));
+}
+
+// Eight plain runs into one folder at once take turns: all succeed and
+// leave the six files of a lone run, byte for byte.
+TEST(FailureModes, RunsSharingAFolderTakeTurns) {
+  temp_folder alone, shared;
+  ASSERT_EQ(test::run_program(test::program_path(), {"--dir", alone.path()}).exit_status, 0);
+  std::vector<pid_t> runs;
+  for (int i = 0; i < 8; ++i) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int null = ::open("/dev/null", O_RDWR);
+      ::dup2(null, 0);
+      ::dup2(null, 1);
+      ::unsetenv("DISPLAY");
+      const std::string program = test::program_path(), dir = shared.path();
+      ::execl(program.c_str(), program.c_str(), "--dir", dir.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    runs.push_back(pid);
+  }
+  for (const pid_t pid : runs) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  }
+  ASSERT_EQ(list_folder(shared.path()), kPlainRunFiles);
+  for (const auto& name : kPlainRunFiles)
+    EXPECT_TRUE(read_bytes(shared.file(name)) == read_bytes(alone.file(name))) << name;
+}
+
+// What stands at an input's name is read only when it is a regular file:
+// pipes and devices end the tool at once, never wait or fill the memory.
+TEST(FailureModes, InputsThatAreNoFilesEndAtOnce) {
+  temp_folder dir;
+  ASSERT_EQ(test::run_program(test::program_path(), {"--dir", dir.path()}).exit_status, 0);
+  ASSERT_EQ(::mkfifo(dir.file("Ortesa-Vildoro_linea.txt").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink("/dev/zero", dir.file("Ortesa-Vildoro_418-.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("/dev/zero", dir.file("zero.sim").c_str()), 0);
+  ASSERT_EQ(::rename(dir.file("Ortesa-Vildoro_418.sim").c_str(), dir.file("kept.sim").c_str()), 0);
+  ASSERT_EQ(::mkfifo(dir.file("Ortesa-Vildoro_418.sim").c_str(), 0644), 0);
+  const std::vector<std::string> scenario{"--route", kRoute, "--train", "418", "--dir", dir.path()};
+  const auto with = [&](std::vector<std::string> head, const std::vector<std::string>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+  };
+  const struct {
+    std::vector<std::string> args;
+    std::string not_regular;
+  } cases[] = {
+      {with({"compile"}, scenario), "Ortesa-Vildoro_linea.txt"},
+      {with({"check"}, scenario), "Ortesa-Vildoro_linea.txt"},
+      {{"inspect", dir.file("zero.sim")}, "zero.sim"},
+      {{"inspect", dir.file("Ortesa-Vildoro_418.sim")}, "Ortesa-Vildoro_418.sim"},
+      {with({"plot", "--svg", dir.file("x.svg")}, scenario), "Ortesa-Vildoro_418.sim"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = test::run_program(test::program_path(), c.args);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_EQ(r.err, "scenario-builder: " + dir.file(c.not_regular) + ": not a regular file\n");
+  }
 }
 
 // A folder the program cannot write into, one that does not exist, and a
@@ -113,7 +236,7 @@ TEST(FailureModes, MissingFolderFailsWithThePath) {
   const std::string missing = dir.file("no-such-folder");
   const auto r = test::run_program(test::program_path(), {"--dir", missing});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_EQ(r.err, "scenario-builder: " + missing + "/Ortesa-Vildoro_linea.txt: No such file or directory\n");
+  EXPECT_EQ(r.err, "scenario-builder: " + missing + ": No such file or directory\n");
   EXPECT_TRUE(list_folder(dir.path()).empty());
 }
 
@@ -123,7 +246,7 @@ TEST(FailureModes, FolderInPlaceOfAnOutputFileFailsWithThePath) {
   ASSERT_EQ(::mkdir(dir.file("Ortesa-Vildoro_418.sim").c_str(), 0755), 0);
   const auto r = test::run_program(test::program_path(), {"--dir", dir.path()});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_EQ(r.err, "scenario-builder: " + dir.file("Ortesa-Vildoro_418.sim") + ": Is a directory\n");
+  EXPECT_EQ(r.err, "scenario-builder: " + dir.file("Ortesa-Vildoro_418.sim") + ": not a regular file\n");
   EXPECT_EQ(read_bytes(dir.file("Ortesa-Vildoro_418.dat")), "old cells");
   EXPECT_FALSE(any_hidden_file(dir.path()));
 }

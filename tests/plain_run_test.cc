@@ -3,8 +3,6 @@
 
 #include <filesystem>
 
-#include "platform/file_system.h"
-
 #include "support/test_support.h"
 
 namespace sb {
@@ -60,28 +58,20 @@ TEST(PlainRun, AFolderThatCannotBeWrittenEndsTheRun) {
   // A missing folder is not created.
   auto r = run_program(test::program_path(), {"--dir", dir.file("missing")});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_EQ(r.err, "scenario-builder: " + join_path(dir.file("missing"), "Ortesa-Vildoro_linea.txt") +
-                       ": No such file or directory\n");
+  EXPECT_EQ(r.err, "scenario-builder: " + dir.file("missing") + ": No such file or directory\n");
   EXPECT_TRUE(list_folder(dir.path()).empty());
   // A file standing where the folder should be.
   test::write_bytes(dir.file("plain"), "x");
   r = run_program(test::program_path(), {"--dir", dir.file("plain")});
   EXPECT_EQ(r.exit_status, 2);
-#ifdef _WIN32
-  // Windows tells this case from a missing folder by no code of its own.
-  const char* const not_a_folder = ": No such file or directory";
-#else
-  const char* const not_a_folder = ": Not a directory";
-#endif
-  EXPECT_NE(r.err.find(join_path(dir.file("plain"), "Ortesa-Vildoro_linea.txt") + not_a_folder), std::string::npos)
-      << r.err;
+  EXPECT_EQ(r.err, "scenario-builder: " + dir.file("plain") + ": Not a directory\n");
   // A folder standing where an output file should be: the run stops there,
   // files written before it stay, no temporary is left behind.
   temp_folder out;
   ASSERT_TRUE(std::filesystem::create_directory(out.file("Ortesa-Vildoro_418.sim")));
   r = run_program(test::program_path(), {"--dir", out.path()});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_EQ(r.err, "scenario-builder: " + join_path(out.path(), "Ortesa-Vildoro_418.sim") + ": Is a directory\n");
+  EXPECT_EQ(r.err, "scenario-builder: " + out.file("Ortesa-Vildoro_418.sim") + ": not a regular file\n");
   for (const auto& name : list_folder(out.path())) EXPECT_NE(name[0], '.') << name;
 }
 

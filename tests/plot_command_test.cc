@@ -1,6 +1,7 @@
 #include "app/plot_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 #include <string>
@@ -118,7 +119,21 @@ TEST(PlotCommand, ProgramPlotsThePlainRunsFiles) {
       test::program_path(), {"plot", "--route", "Ortesa-Vildoro", "--train", "418", "--dir", dir.path(), "--svg",
                              dir.file("no/such/folder.svg")});
   EXPECT_EQ(unwritable.exit_status, 2);
-  EXPECT_NE(unwritable.err.find("folder.svg"), std::string::npos) << unwritable.err;
+  EXPECT_EQ(unwritable.err, "scenario-builder: " + dir.file("no/such") + ": No such file or directory\n");
+
+  // A device at --svg is left as it is; "-" is the standard output.
+  struct stat before, after;
+  ASSERT_EQ(::stat("/dev/null", &before), 0);
+  const auto device = test::run_program(test::program_path(), {"plot", "--route", "Ortesa-Vildoro", "--train", "418",
+                                                              "--dir", dir.path(), "--svg", "/dev/null"});
+  EXPECT_EQ(device.exit_status, 2);
+  EXPECT_EQ(device.err, "scenario-builder: /dev/null: not a regular file\n");
+  ASSERT_EQ(::stat("/dev/null", &after), 0);
+  EXPECT_TRUE(S_ISCHR(after.st_mode) && after.st_rdev == before.st_rdev && after.st_ino == before.st_ino);
+  const auto to_stdout = test::run_program(test::program_path(), {"plot", "--route", "Ortesa-Vildoro", "--train",
+                                                                 "418", "--dir", dir.path(), "--svg", "-"});
+  EXPECT_EQ(to_stdout.exit_status, 0) << to_stdout.err;
+  EXPECT_EQ(to_stdout.out, svg);
 
   const auto wrong_train = test::run_program(test::program_path(), {"plot", "--route", "Ortesa-Vildoro", "--train",
                                                                    "9", "--dir", dir.path(), "--svg", "x.svg"});

@@ -19,11 +19,12 @@ namespace {
 class keep_sources : public file_system {
  public:
   explicit keep_sources(file_system& inner) : inner_(inner) {}
-  io_result read_file(const std::string& path, std::string& contents) override {
-    return inner_.read_file(path, contents);
+  io_result read_file(const std::string& path, std::string& contents, size_t limit) override {
+    return inner_.read_file(path, contents, limit);
   }
   io_result write_files(std::span<const file_to_write> files) override { return inner_.write_files(files); }
   io_result remove_file(const std::string&) override { return io_result::success(); }
+  locked_folder lock_folder(const std::string& folder) override { return inner_.lock_folder(folder); }
 
  private:
   file_system& inner_;
@@ -69,6 +70,13 @@ std::string summary(const scenario_model& m, const compile_options& o) {
 
 exit_status run_compile(const compile_options& o, file_system& fs, std::ostream& out, std::ostream& err) {
   if (!check_scenario_names("compile", o.route, o.train, err)) return exit_status::failure;
+  // A compile replaces a set of files: it takes turns with the runs that
+  // write into the same folder.
+  const locked_folder held = fs.lock_folder(o.dir);
+  if (!held.result) {
+    err << "scenario-builder: " << held.result.message << "\n";
+    return exit_status::failure;
+  }
   keep_sources sources(fs);
   scenario_model model;
   model.route_name = o.route;

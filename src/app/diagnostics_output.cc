@@ -77,11 +77,22 @@ std::string diagnostic_text(const diagnostic& d) {
   if (d.line > 0 && d.column > 0 && !d.source.empty()) {
     const std::string number = num(d.line);
     const std::string gutter(number.size() < 5 ? 5 - number.size() : 0, ' ');
-    s += gutter + number + " | " + printable(d.source) + "\n";
-    const size_t before = std::min(static_cast<size_t>(d.column - 1), d.source.size());
-    const size_t under = std::max<size_t>(1, printable(d.source.substr(before, static_cast<size_t>(d.width))).size());
-    s += std::string(gutter.size() + number.size(), ' ') + " | " + blanks_under(d.source.substr(0, before)) + "^" +
-         std::string(under - 1, '~') + "\n";
+    // A long line shows a window around the place, each cut marked "...".
+    constexpr size_t most_shown = 120, shown_before = 40;
+    std::string_view source = d.source;
+    size_t before = std::min(static_cast<size_t>(d.column - 1), source.size());
+    std::string lead, tail;
+    if (source.size() > most_shown) {
+      const size_t from = before > shown_before ? before - shown_before : 0;
+      if (from > 0) lead = "...";
+      if (from + most_shown < source.size()) tail = "...";
+      source = source.substr(from, most_shown);
+      before -= from;
+    }
+    s += gutter + number + " | " + lead + printable(source) + tail + "\n";
+    const size_t under = std::max<size_t>(1, printable(source.substr(before, static_cast<size_t>(d.width))).size());
+    s += std::string(gutter.size() + number.size(), ' ') + " | " + std::string(lead.size(), ' ') +
+         blanks_under(source.substr(0, before)) + "^" + std::string(under - 1, '~') + "\n";
   }
   return s;
 }

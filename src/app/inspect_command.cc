@@ -51,7 +51,7 @@ exit_status run_inspect(const inspect_options& o, file_system& fs, std::ostream&
     return exit_status::failure;
   }
   std::string bytes;
-  if (const io_result r = fs.read_file(o.path, bytes); !r) {
+  if (const io_result r = fs.read_file(o.path, bytes, largest_compiled_file(kind)); !r) {
     err << "scenario-builder: " << r.message << "\n";
     return exit_status::failure;
   }

@@ -80,7 +80,15 @@ int main(int argc, char** argv) {
   std::vector<char*> pointers;
   for (std::string& a : args) pointers.push_back(a.data());
   pointers.push_back(nullptr);
-  const int status = sb::to_int(run(static_cast<int>(args.size()), pointers.data()));
+  int status;
+  try {
+    status = sb::to_int(run(static_cast<int>(args.size()), pointers.data()));
+  } catch (const std::bad_alloc&) {
+    // Whatever asked for the memory, the run ends with a message: a
+    // scenario of the format's size needs a small part of what failed here.
+    std::cerr << "scenario-builder: out of memory\n";
+    status = sb::to_int(sb::exit_status::failure);
+  }
   std::cout.flush();
   return status;
 }

@@ -23,6 +23,10 @@ exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& 
   model.route_name = "Ortesa-Vildoro";
   model.train_number = "418";
   const auto window = show_wait_window();
+  // Runs that share the folder take turns: each writes its texts, reads
+  // them back and deletes them while no other run touches them.
+  const locked_folder held = fs.lock_folder(folder);
+  if (!held.result) return io_failure(held.result, err);
 
   const scenario_identity id{model.route_name, model.train_number};
   using writer = io_result (*)(const scenario_identity&, file_system&, const std::string&);

@@ -22,7 +22,7 @@ template <class T, class Decode>
 std::optional<T> load(file_system& fs, const std::string& path, compiled_kind kind, Decode decode, bool optional,
                       std::ostream& err, exit_status& status) {
   std::string bytes;
-  if (const io_result r = fs.read_file(path, bytes); !r) {
+  if (const io_result r = fs.read_file(path, bytes, largest_compiled_file(kind)); !r) {
     if (optional && r.not_found()) return std::nullopt;
     err << "scenario-builder: " << r.message << "\n";
     status = exit_status::failure;
@@ -45,11 +45,11 @@ CLI::App* add_plot_command(CLI::App& app, plot_options& o) {
       "Draw the plan and the longitudinal profile of a compiled scenario into one SVG file.\n"
       "Exit status: 0 done, 1 damaged compiled file, 2 usage or input/output failure.");
   add_scenario_options(*cmd, o.route, o.train, o.dir, "Folder of the compiled files");
-  cmd->add_option("--svg", o.svg, "The picture to write")->required()->type_name("OUT.svg");
+  cmd->add_option("--svg", o.svg, "The picture to write; - for standard output")->required()->type_name("OUT.svg");
   return cmd;
 }
 
-exit_status run_plot(const plot_options& o, file_system& fs, std::ostream&, std::ostream& err) {
+exit_status run_plot(const plot_options& o, file_system& fs, std::ostream& out, std::ostream& err) {
   if (!check_scenario_names("plot", o.route, o.train, err)) return exit_status::failure;
   const scenario_identity id{o.route, o.train};
   exit_status status = exit_status::done;
@@ -66,7 +66,14 @@ exit_status run_plot(const plot_options& o, file_system& fs, std::ostream&, std:
   if (status != exit_status::done) return status;
 
   const std::string picture = render_route_svg(*cells, *table, plan ? &*plan : nullptr);
-  if (const io_result r = fs.write_file(o.svg, picture); !r) {
+  if (o.svg == "-") {
+    out << picture;
+    return out.flush() ? exit_status::done : exit_status::failure;
+  }
+  const locked_folder held = fs.lock_folder(folder_of_path(o.svg));
+  io_result r = held.result;
+  if (r) r = fs.write_file(o.svg, picture);
+  if (!r) {
     err << "scenario-builder: " << r.message << "\n";
     return exit_status::failure;
   }

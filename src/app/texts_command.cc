@@ -18,6 +18,11 @@ CLI::App* add_texts_command(CLI::App& app, texts_options& o) {
 
 exit_status run_texts(const texts_options& o, file_system& fs, std::ostream& out, std::ostream& err) {
   const scenario_identity shipped{"Ortesa-Vildoro", "418"};
+  const locked_folder held = fs.lock_folder(o.dir);
+  if (!held.result) {
+    err << "scenario-builder: " << held.result.message << "\n";
+    return exit_status::failure;
+  }
   for (const auto write : {dati_linea, dati_treno}) {
     if (const io_result r = write(shipped, fs, o.dir); !r) {
       err << "scenario-builder: " << r.message << "\n";

@@ -6,6 +6,9 @@
 #include <ostream>
 #include <utility>
 
+#include "builder/error_codes.h"
+#include "builder/scenario_files.h"
+
 namespace sb {
 
 namespace {
@@ -56,10 +59,15 @@ bool check_scenario_names(const std::string& command, const std::string& route, 
                           std::ostream& err) {
   for (const auto& [what, value] : {std::pair{"route name", &route}, std::pair{"train number", &train}})
     if (!is_safe_name_part(*value)) {
-      err << "scenario-builder: " << command << ": the " << what << " \"" << *value
-          << "\" cannot be part of a file name (printable ASCII, no / or \\, not starting with a dot)\n";
+      err << "scenario-builder: " << command << ": the " << what << " " << quoted_for_message(*value)
+          << " cannot be part of a file name (printable ASCII, no / or \\, not starting with a dot)\n";
       return false;
     }
+  if (const auto clash = clashing_files({route, train})) {
+    err << "scenario-builder: " << command << ": route " << route << " with train " << train
+        << " would give two files one name: " << clash->first << " and " << clash->second << "\n";
+    return false;
+  }
   return true;
 }
 

@@ -32,23 +32,7 @@ std::string_view line_text(const text_seen& t, int line) {
   return text.substr(start, end - start);
 }
 
-std::string quoted(std::string_view bytes, size_t most) {
-  static constexpr char digits[] = "0123456789ABCDEF";
-  std::string s = "\"";
-  const size_t shown = std::min(bytes.size(), most);
-  for (size_t i = 0; i < shown; ++i) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    if (c >= 0x20 && c < 0x7f) {
-      s += static_cast<char>(c);
-    } else {
-      s += "\\x";
-      s += digits[c >> 4];
-      s += digits[c & 15];
-    }
-  }
-  if (shown < bytes.size()) s += "...";
-  return s + "\"";
-}
+std::string quoted(std::string_view bytes, size_t most) { return quoted_for_message(bytes, most); }
 
 std::string as_windows_1252(std::string_view bytes) {
   // 0x80 to 0x9F; the rest of the upper half is Latin-1.

@@ -1,5 +1,7 @@
 #include "builder/compiled_files.h"
 
+#include <algorithm>
+
 #include <bit>
 #include <cassert>
 #include <cstdint>
@@ -221,6 +223,23 @@ compiled_kind compiled_kind_of_name(std::string_view path) {
   if (path.ends_with(".sim")) return compiled_kind::table;
   if (path.ends_with(".dat")) return compiled_kind::cells;
   return compiled_kind::unknown;
+}
+
+size_t largest_compiled_file(compiled_kind kind) {
+  // The longest route (1000000 m) keeps 7000 m of cells after its length;
+  // the plan has a point for every metre of it, each coordinate at most a
+  // tag and a double.
+  constexpr size_t most_metres = 1000000 + 7000;
+  constexpr size_t plan = 2 * (most_metres + 1) * 9;
+  constexpr size_t table = table_rows * (row_bytes_without_text + longest_text);
+  constexpr size_t cells = (most_metres / 50 + 1) * cell_bytes;
+  switch (kind) {
+    case compiled_kind::plan: return plan;
+    case compiled_kind::table: return table;
+    case compiled_kind::cells: return cells;
+    case compiled_kind::unknown: break;
+  }
+  return std::max({plan, table, cells});
 }
 
 const char* kind_name(compiled_kind kind) {

@@ -53,6 +53,9 @@ enum class compiled_kind { unknown, cells, table, plan };
 // Which compiled file a path names, as the writers form names: route +
 // "_linea.dat" the plan, ".sim" the table, any other ".dat" the cells.
 compiled_kind compiled_kind_of_name(std::string_view path);
+// The most bytes a file of the kind can hold: the layout of the longest
+// route the format allows (unknown: the largest of the three).
+size_t largest_compiled_file(compiled_kind kind);
 // "cell", "table", "plan".
 const char* kind_name(compiled_kind kind);
 

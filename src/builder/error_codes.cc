@@ -1,5 +1,7 @@
 #include "builder/error_codes.h"
 
+#include <algorithm>
+
 namespace sb {
 
 namespace {
@@ -71,6 +73,24 @@ std::string describe(const build_error& e) {
   line += meaning.empty() ? std::string_view("unknown error") : meaning;
   if (!e.detail.empty()) line += " (" + e.detail + ")";
   return line;
+}
+
+std::string quoted_for_message(std::string_view bytes, size_t most) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  std::string s = "\"";
+  const size_t shown = std::min(bytes.size(), most);
+  for (size_t i = 0; i < shown; ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 0x20 && c < 0x7f) {
+      s += static_cast<char>(c);
+    } else {
+      s += "\\x";
+      s += digits[c >> 4];
+      s += digits[c & 15];
+    }
+  }
+  if (shown < bytes.size()) s += "...";
+  return s + "\"";
 }
 
 }  // namespace sb

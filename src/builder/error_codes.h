@@ -68,4 +68,9 @@ struct build_error {
 // parts the error does not have.
 std::string describe(const build_error& e);
 
+// Bytes of a scenario text for a message, in double quotes, safe to print
+// on any terminal: printable ASCII as it is, every other byte (NUL, escape,
+// DEL, the upper half) as \xNN; longer than `most` bytes, cut with "...".
+std::string quoted_for_message(std::string_view bytes, size_t most = 40);
+
 }  // namespace sb

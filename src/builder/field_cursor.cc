@@ -1,5 +1,7 @@
 #include "builder/field_cursor.h"
 
+#include "builder/error_codes.h"
+
 namespace sb {
 
 namespace {
@@ -83,17 +85,19 @@ int64_t field_cursor::read_number(int64_t min, int64_t max, std::string_view typ
   size_t i = 0;
   const bool negative = !token.empty() && token[0] == '-';
   if (negative) i = 1;
-  if (i == token.size()) fail(token.empty() ? "a number is missing" : "\"" + std::string(token) + "\" is not a number");
+  if (i == token.size()) fail(token.empty() ? "a number is missing" : quoted_for_message(token) + " is not a number");
   // Magnitudes beyond this are out of every field's range anyway.
   constexpr int64_t cap = int64_t{1} << 40;
   int64_t magnitude = 0;
   for (; i < token.size(); ++i) {
-    if (!is_digit(token[i])) fail("\"" + std::string(token) + "\" is not a number");
+    if (!is_digit(token[i])) fail(quoted_for_message(token) + " is not a number");
     if (magnitude < cap) magnitude = magnitude * 10 + (token[i] - '0');
   }
   const int64_t value = negative ? -magnitude : magnitude;
   if (value < min || value > max)
-    fail(std::string(token) + " does not fit " + std::string(type_name));
+    // Only digits here: safe to show, but a long run of them is cut.
+    fail((token.size() <= 40 ? std::string(token) : std::string(token.substr(0, 40)) + "...") + " does not fit " +
+         std::string(type_name));
   return value;
 }
 

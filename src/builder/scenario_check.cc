@@ -23,7 +23,7 @@ using check::number_of;
 // written nowhere. Each build deletes its copy of them, as the reader does.
 class held_texts : public file_system {
  public:
-  io_result read_file(const std::string& path, std::string& contents) override {
+  io_result read_file(const std::string& path, std::string& contents, size_t) override {
     const auto it = texts.find(path);
     if (it == texts.end()) return io_result::missing(path, "No such file or directory");
     contents = it->second;
@@ -34,6 +34,7 @@ class held_texts : public file_system {
     texts.erase(path);
     return io_result::success();
   }
+  locked_folder lock_folder(const std::string&) override { return {}; }
 
   std::map<std::string, std::string> texts;
 };
@@ -400,7 +401,7 @@ check_report check_scenario(const check_options& o, file_system& fs) {
   for (const std::string& name : {n.names.line, n.names.train}) {
     const std::string path = join_path(o.folder, name);
     std::string text;
-    if (const io_result r = fs.read_file(path, text); r) {
+    if (const io_result r = fs.read_file(path, text, largest_source_text); r) {
       held.texts[path] = std::move(text);
     } else if (!r.not_found()) {
       report.io = r;

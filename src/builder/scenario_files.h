@@ -1,7 +1,9 @@
 // Names of the files a scenario is made of, formed from its identity.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace sb {
 
@@ -21,5 +23,11 @@ std::string timetable_file_name(const scenario_identity& id);  // R_T_scheda_tre
 std::string plan_file_name(const scenario_identity& id);   // R_linea.dat
 std::string table_file_name(const scenario_identity& id);  // R_T.sim
 std::string cell_file_name(const scenario_identity& id);   // R_T.dat
+
+// Two of the eight names above that would be one file (train number
+// "linea" makes the cell file the plan file). Compared without regard to
+// ASCII case, as the simulator's platform compares names. Empty when all
+// are different.
+std::optional<std::pair<std::string, std::string>> clashing_files(const scenario_identity& id);
 
 }  // namespace sb

@@ -33,7 +33,7 @@ reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::stri
   };
 
   std::string text;
-  if (io_result r = fs.read_file(line_path, text); !r) {
+  if (io_result r = fs.read_file(line_path, text, largest_source_text); !r) {
     if (!r.not_found()) {
       result.io = r;
       return result;
@@ -45,7 +45,7 @@ reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::stri
   int board_slot = table_row::first_board;
   if (!finish(read_line_text(m, text, names, board_slot, log ? &log->line : nullptr), line_path)) return result;
 
-  if (io_result r = fs.read_file(train_path, text); !r) {
+  if (io_result r = fs.read_file(train_path, text, largest_source_text); !r) {
     if (!r.not_found()) {
       result.io = r;
       return result;

@@ -2,7 +2,9 @@
 // can run against memory in tests, benchmarks and the fuzzer.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,30 +50,70 @@ struct file_to_write {
   std::function<void(byte_sink&)> content;
 };
 
+// A folder's exclusive lock, held while the object lives.
+class folder_lock {
+ public:
+  virtual ~folder_lock() = default;
+};
+
+struct locked_folder {
+  io_result result;
+  std::unique_ptr<folder_lock> lock;  // set when `result` is ok
+};
+
+// The largest source text a reader accepts: far above any scenario the
+// format can describe, far below what would strain memory.
+inline constexpr size_t largest_source_text = size_t{64} << 20;
+
 class file_system {
  public:
   virtual ~file_system() = default;
 
-  // Reads the whole file. A missing file is its own outcome (`not_found`).
-  virtual io_result read_file(const std::string& path, std::string& contents) = 0;
-  // Replaces the files as one set: every new content is complete before the
-  // first old file is replaced, and on failure none is. Each result has
-  // exactly its new length.
+  // Reads the whole of a regular file of at most `limit` bytes. A missing
+  // file is its own outcome (`not_found`); anything else that is not a
+  // regular file ("not a regular file"), a larger file ("N bytes, more
+  // than the M a ... may have") and a name the system refuses are failures.
+  // Never waits on a pipe or a device.
+  virtual io_result read_file(const std::string& path, std::string& contents, size_t limit) = 0;
+  // Replaces the files as one set: every new content is complete and
+  // synced before the first old file is replaced, and on failure none is.
+  // Each result has exactly its new length. A target that exists and is
+  // not a regular file, or is read-only, is refused before anything is
+  // written.
   virtual io_result write_files(std::span<const file_to_write> files) = 0;
   virtual io_result remove_file(const std::string& path) = 0;
+  // Waits for the folder's exclusive lock, taken by every run that writes
+  // into it, so that runs sharing a folder take turns. Leaves no file of
+  // its own behind.
+  virtual locked_folder lock_folder(const std::string& folder) = 0;
 
   // A set of one.
   io_result write_file(const std::string& path, std::string_view bytes);
 };
 
 // The real disk. New contents go to temporary files in the target's folder
-// that are renamed over the targets once all are written.
+// (`temporary_prefix` + a digest of the target's name + a unique tail) that
+// are synced, then renamed over the targets in order, and the folder
+// synced. A lock holder's write first removes temporaries that earlier,
+// killed runs left for the same targets.
 class disk_file_system : public file_system {
  public:
-  io_result read_file(const std::string& path, std::string& contents) override;
+  disk_file_system();
+  io_result read_file(const std::string& path, std::string& contents, size_t limit) override;
   io_result write_files(std::span<const file_to_write> files) override;
   io_result remove_file(const std::string& path) override;
+  locked_folder lock_folder(const std::string& folder) override;
 };
+
+// Every temporary file of ours begins with it.
+inline constexpr std::string_view temporary_prefix = ".sb-tmp-";
+// The temporaries' stem for a target's file name: the prefix and a fixed
+// digest of the name, so that leftovers of the same target are found and
+// every temporary name has the same, short length.
+std::string temporary_stem(std::string_view file_name);
+
+// The folder part of a path ("." when it has none), as `lock_folder` takes it.
+std::string folder_of_path(const std::string& path);
 
 // folder + the platform's separator + name.
 std::string join_path(const std::string& folder, const std::string& name);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,11 +15,6 @@
 #include "platform/win32_text.h"
 
 namespace sb {
-
-io_result file_system::write_file(const std::string& path, std::string_view bytes) {
-  const file_to_write one{path, [bytes](byte_sink& out) { out.append(bytes); }};
-  return write_files(std::span<const file_to_write>(&one, 1));
-}
 
 namespace {
 
@@ -60,18 +57,24 @@ std::string reason(DWORD err) {
   return words.empty() ? "error " + std::to_string(err) : words;
 }
 
+const char* const not_regular = "not a regular file";
+
 io_result failed(const std::string& path, DWORD err) {
   if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return io_result::missing(path, reason(err));
   return io_result::failure(path, reason(err));
 }
 
-// The folder part of a path with its separator, empty for a bare name.
-std::string folder_prefix(const std::string& path) {
+// Where the folder part of a path ends: after its last separator, or after
+// the drive of "C:name"; 0 for a bare name.
+size_t folder_end(const std::string& path) {
   const auto sep = path.find_last_of("\\/");
-  if (sep != std::string::npos) return path.substr(0, sep + 1);
-  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);  // "C:name"
-  return {};
+  if (sep != std::string::npos) return sep + 1;
+  if (path.size() >= 2 && path[1] == ':') return 2;
+  return 0;
 }
+
+std::string folder_prefix(const std::string& path) { return path.substr(0, folder_end(path)); }
+std::string base_of(const std::string& path) { return path.substr(folder_end(path)); }
 
 class handle {
  public:
@@ -125,34 +128,71 @@ void remove_staged(const std::vector<staged>& files) {
   for (const staged& s : files) ::DeleteFileW(widen(s.temp).c_str());
 }
 
-// A name no other writer uses: the process and a counter.
-std::string temporary_name(const std::string& target, unsigned attempt) {
+// What stands at a path: nothing, or a regular file that may be replaced.
+// Folders, devices and read-only files are refused (MoveFileEx would
+// refuse a read-only target only after every temporary is written).
+io_result check_target(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD err = ::GetLastError();
+    // Only a missing file in an existing folder is a target to create.
+    if (err == ERROR_FILE_NOT_FOUND) return io_result::success();
+    return io_result::failure(path, reason(err));
+  }
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT))
+    return io_result::failure(path, not_regular);
+  if (attributes & FILE_ATTRIBUTE_READONLY) return io_result::failure(path, "read-only file");
+  return io_result::success();
+}
+
+// Removes what killed runs left for this target: the caller holds the
+// folder's lock, so no live run owns them.
+void remove_leftovers(const std::string& prefix, const std::string& stem) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(widen(prefix + stem + "-*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  std::vector<std::wstring> names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  for (const std::wstring& name : names) ::DeleteFileW((widen(prefix) + name).c_str());
+}
+
+// A tail no other live writer uses: the process, a counter and the attempt.
+std::string unique_tail(unsigned attempt) {
   static unsigned counter = 0;
-  return folder_prefix(target) + ".sb-tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
-         std::to_string(++counter) + "-" + std::to_string(attempt);
+  static constexpr char digits[] = "0123456789abcdef";
+  uint64_t v = (uint64_t{::GetCurrentProcessId()} << 32) ^ (uint64_t{++counter} << 8) ^ attempt;
+  std::string tail;
+  for (int shift = 60; shift >= 0; shift -= 4) tail += digits[(v >> shift) & 15];
+  return tail;
 }
 
 // Writes the content into a fresh temporary beside the target and flushes
 // it to the disk.
 io_result stage(const file_to_write& f, std::vector<staged>& done) {
-  const std::wstring target = widen(f.path);
-  const DWORD attributes = ::GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return io_result::failure(f.path, "Is a directory");
-    // MoveFileEx would refuse it only after every temporary is written.
-    if (attributes & FILE_ATTRIBUTE_READONLY) return io_result::failure(f.path, "read-only file");
-  }
+  if (io_result r = check_target(f.path); !r) return r;
+  const std::string prefix = folder_prefix(f.path);
+  const std::string stem = temporary_stem(base_of(f.path));
+  remove_leftovers(prefix, stem);
 
   std::string temp;
   HANDLE h = INVALID_HANDLE_VALUE;
   for (unsigned attempt = 0; h == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = temporary_name(f.path, attempt);
+    temp = prefix + stem + "-" + unique_tail(attempt);
     h = ::CreateFileW(widen(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE && (::GetLastError() != ERROR_FILE_EXISTS || attempt == 100))
       return io_result::failure(f.path, reason(::GetLastError()));
   }
   handle file(h);
-  done.push_back({temp, f.path});
+  try {
+    done.push_back({temp, f.path});
+  } catch (const std::bad_alloc&) {
+    file.close();
+    ::DeleteFileW(widen(temp).c_str());
+    throw;
+  }
 
   handle_sink sink(file.get());
   f.content(sink);
@@ -163,7 +203,48 @@ io_result stage(const file_to_write& f, std::vector<staged>& done) {
   return io_result::success();
 }
 
+// Runs in one folder take turns on a mutex named after the folder's full
+// path, upper-cased as Windows compares names; the name is a digest, since
+// a mutex name may not hold a backslash and is bounded in length.
+class mutex_holder : public folder_lock {
+ public:
+  explicit mutex_holder(HANDLE m) : m_(m) {}
+  ~mutex_holder() override {
+    ::ReleaseMutex(m_);
+    ::CloseHandle(m_);
+  }
+
+ private:
+  HANDLE m_;
+};
+
+std::wstring mutex_name(const std::wstring& full_path) {
+  std::wstring upper = full_path;
+  while (upper.size() > 3 && (upper.back() == L'\\' || upper.back() == L'/')) upper.pop_back();
+  for (wchar_t& c : upper) c = c == L'/' ? L'\\' : c;
+  if (!upper.empty()) ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+  uint64_t h = 0xcbf29ce484222325u;
+  for (const wchar_t c : upper) {
+    h ^= static_cast<uint16_t>(c);
+    h *= 0x100000001b3u;
+  }
+  static constexpr wchar_t digits[] = L"0123456789abcdef";
+  std::wstring name = L"Local\\scenario-builder-folder-";
+  for (int shift = 60; shift >= 0; shift -= 4) name += digits[(h >> shift) & 15];
+  return name;
+}
+
 }  // namespace
+
+disk_file_system::disk_file_system() = default;
+
+std::string folder_of_path(const std::string& path) {
+  const size_t end = folder_end(path);
+  if (end == 0) return ".";
+  // "C:\x" and "\x" keep their root; "C:x" is the drive's current folder.
+  if (end == 1 || (end == 3 && path[1] == ':') || (end == 2 && path[1] == ':')) return path.substr(0, end);
+  return path.substr(0, end - 1);
+}
 
 std::string join_path(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -171,37 +252,64 @@ std::string join_path(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
 }
 
-io_result disk_file_system::read_file(const std::string& path, std::string& contents) {
+io_result disk_file_system::read_file(const std::string& path, std::string& contents, size_t limit) {
   contents.clear();
   const std::wstring wide = widen(path);
+  // Looked at before it is opened: opening a device may wait or act by itself.
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return io_result::failure(path, "Is a directory");
+  if (attributes == INVALID_FILE_ATTRIBUTES) return failed(path, ::GetLastError());
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return io_result::failure(path, not_regular);
   handle file(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.valid()) return failed(path, ::GetLastError());
   // Devices and pipes could hand out bytes without end.
-  if (::GetFileType(file.get()) != FILE_TYPE_DISK) return io_result::failure(path, "not a regular file");
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) return io_result::failure(path, not_regular);
+  const auto too_large = [&](uint64_t size) {
+    return io_result::failure(path, std::to_string(size) + " bytes, more than the " + std::to_string(limit) +
+                                        " bytes such a file may have");
+  };
   LARGE_INTEGER size{};
-  if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) contents.reserve(static_cast<size_t>(size.QuadPart));
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    DWORD n = 0;
-    if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
-      const DWORD err = ::GetLastError();
-      contents.clear();
-      return io_result::failure(path, reason(err));
+  if (!::GetFileSizeEx(file.get(), &size)) return io_result::failure(path, reason(::GetLastError()));
+  if (static_cast<uint64_t>(size.QuadPart) > limit) return too_large(static_cast<uint64_t>(size.QuadPart));
+  try {
+    contents.reserve(static_cast<size_t>(size.QuadPart));
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+      DWORD n = 0;
+      if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
+        const DWORD err = ::GetLastError();
+        contents.clear();
+        return io_result::failure(path, reason(err));
+      }
+      if (n == 0) break;
+      // A file that grows while it is read is held to the same limit.
+      if (contents.size() + n > limit) {
+        const size_t seen = contents.size() + n;
+        contents.clear();
+        return too_large(seen);
+      }
+      contents.append(buffer.data(), n);
     }
-    if (n == 0) break;
-    contents.append(buffer.data(), n);
+  } catch (const std::bad_alloc&) {
+    contents.clear();
+    contents.shrink_to_fit();
+    return io_result::failure(path, "out of memory");
   }
   return io_result::success();
 }
 
 io_result disk_file_system::write_files(std::span<const file_to_write> files) {
   std::vector<staged> ready;
+  ready.reserve(files.size());
   for (const file_to_write& f : files) {
-    if (io_result r = stage(f, ready); !r) {
+    io_result r;
+    try {
+      r = stage(f, ready);
+    } catch (const std::bad_alloc&) {
+      // Producing a content may run out of memory: no temporary stays.
+      r = io_result::failure(f.path, "out of memory");
+    }
+    if (!r) {
       remove_staged(ready);
       return r;
     }
@@ -222,6 +330,34 @@ io_result disk_file_system::write_files(std::span<const file_to_write> files) {
 io_result disk_file_system::remove_file(const std::string& path) {
   if (!::DeleteFileW(widen(path).c_str())) return failed(path, ::GetLastError());
   return io_result::success();
+}
+
+locked_folder disk_file_system::lock_folder(const std::string& folder) {
+  const std::string at = folder.empty() ? "." : folder;
+  const std::wstring wide = widen(at);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {failed(at, ::GetLastError()), nullptr};
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {io_result::failure(at, "Not a directory"), nullptr};
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return {io_result::failure(at, reason(::GetLastError())), nullptr};
+    if (n < full.size()) {
+      full.resize(n);
+      break;
+    }
+    full.resize(n);
+  }
+  HANDLE m = ::CreateMutexW(nullptr, FALSE, mutex_name(full).c_str());
+  if (m == nullptr) return {io_result::failure(at, reason(::GetLastError())), nullptr};
+  // A holder that died leaves the mutex abandoned: it is ours all the same.
+  const DWORD waited = ::WaitForSingleObject(m, INFINITE);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    const DWORD err = ::GetLastError();
+    ::CloseHandle(m);
+    return {io_result::failure(at, reason(err)), nullptr};
+  }
+  return {io_result::success(), std::make_unique<mutex_holder>(m)};
 }
 
 }  // namespace sb
