@@ -128,10 +128,26 @@ void remove_staged(const std::vector<staged>& files) {
   for (const staged& s : files) ::DeleteFileW(widen(s.temp).c_str());
 }
 
+// Windows tells a name longer than a folder entry may be by no code of its
+// own (a missing path, under Wine); POSIX says "File name too long".
+bool has_too_long_name(const std::wstring& path) {
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find_first_of(L"\\/", start);
+    if (end == std::wstring::npos) end = path.size();
+    if (end - start > 255) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+const char* const too_long = "File name too long";
+
 // What stands at a path: nothing, or a regular file that may be replaced.
 // Folders, devices and read-only files are refused (MoveFileEx would
 // refuse a read-only target only after every temporary is written).
 io_result check_target(const std::string& path) {
+  if (has_too_long_name(widen(path))) return io_result::failure(path, too_long);
   const DWORD attributes = ::GetFileAttributesW(widen(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD err = ::GetLastError();
@@ -255,6 +271,7 @@ std::string join_path(const std::string& folder, const std::string& name) {
 io_result disk_file_system::read_file(const std::string& path, std::string& contents, size_t limit) {
   contents.clear();
   const std::wstring wide = widen(path);
+  if (has_too_long_name(wide)) return io_result::failure(path, too_long);
   // Looked at before it is opened: opening a device may wait or act by itself.
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return failed(path, ::GetLastError());
