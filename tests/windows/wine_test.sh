@@ -14,14 +14,14 @@
 set -uo pipefail
 mode=$1 prefix=$2
 here=$(cd "$(dirname "$0")" && pwd)
-command -v /usr/lib/wine/wine64 >/dev/null || command -v wine64 >/dev/null || { echo "no wine64"; exit 77; }
+[ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || { echo "no wine64"; exit 77; }
 wine() { "$here/wine-run" "$prefix" "$@"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-# What a Windows path shows where Linux shows a POSIX one.
-unwin() { sed -e 's|\\|/|g'; }
+# A folder named "." is joined with "\" on Windows.
+unwin() { sed -e 's|\.\\|./|g'; }
 
 outputs() {
   local exe=$1 linux=$2 cases=$3
@@ -52,7 +52,7 @@ outputs() {
       (cd "$work/win.$name" && wine "$work/win/scenario-builder.exe" $cmd >"$work/w.out" 2>"$work/w.err"; echo $? >"$work/w.st")
       (cd "$work/lin.$name" && "$linux" $cmd >"$work/l.out" 2>"$work/l.err"; echo $? >"$work/l.st")
       for s in out err st; do
-        unwin <"$work/w.$s" | sed -e 's|//|/|g' >"$work/w.$s.n"
+        unwin <"$work/w.$s" >"$work/w.$s.n"
         cmp -s "$work/w.$s.n" "$work/l.$s" || { fail "$name: $cmd: std$s differs"; diff "$work/l.$s" "$work/w.$s.n" | head -5; }
       done
     done
