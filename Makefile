@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DSB_WERROR=ON
 
 WIN_BUILD ?= build-windows
 WIN_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
-VERSION := $(shell sed -n 's/^project(scenario_builder VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION := $(shell grep -m1 -o 'project.scenario_builder VERSION [0-9.]*' CMakeLists.txt | grep -o '[0-9.]*$$')
 
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
