@@ -4,11 +4,15 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DSB_WERROR=ON
 
+WIN_BUILD ?= build-windows
+WIN_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+VERSION := $(shell grep -m1 -o 'project.scenario_builder VERSION [0-9.]*' CMakeLists.txt | grep -o '[0-9.]*$$')
+
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 30
 
-.PHONY: deps test-deps program build run test golden install package bench test-sanitize fuzz-smoke clean
+.PHONY: deps test-deps program build run test test-windows windows dist golden install package bench test-sanitize fuzz-smoke clean
 
 deps:
 	@bash scripts/install-deps.sh build
@@ -32,6 +36,31 @@ run: program
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-windows
+
+# The Windows program and its tests, cross-built and run under Wine; its
+# outputs are compared with the Linux build's.
+test-windows: build
+	@bash tests/windows/run-tests.sh $(WIN_BUILD) $(CURDIR)/$(BUILD)/scenario-builder $(JOBS) $(CMAKE_FLAGS)
+
+# The Windows program alone, statically linked: $(WIN_BUILD)/scenario-builder.exe.
+windows:
+	@bash scripts/install-deps.sh windows
+	@cmake -S . -B $(WIN_BUILD) $(WIN_FLAGS) -DSB_TESTS=OFF -DSB_BENCH=OFF >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target scenario-builder
+
+# What is handed out, in dist/: the Windows zip and the Linux package.
+dist: windows package
+	@bash scripts/install-deps.sh windows
+	@rm -rf dist/scenario-builder-$(VERSION)-windows-x86_64 dist/scenario-builder-$(VERSION)-windows-x86_64.zip
+	@mkdir -p dist/scenario-builder-$(VERSION)-windows-x86_64/docs
+	@cp $(WIN_BUILD)/scenario-builder.exe README.md dist/scenario-builder-$(VERSION)-windows-x86_64/
+	@cp docs/format.md dist/scenario-builder-$(VERSION)-windows-x86_64/docs/
+	@cp -r examples dist/scenario-builder-$(VERSION)-windows-x86_64/
+	@cd dist && zip -q -r -X scenario-builder-$(VERSION)-windows-x86_64.zip scenario-builder-$(VERSION)-windows-x86_64
+	@rm -rf dist/scenario-builder-$(VERSION)-windows-x86_64
+	@cp $(BUILD)/scenario-builder_*.deb dist/
+	@ls dist
 
 # Writes the golden outputs (tests/golden) and the scenario cases'
 # expectations (tests/cases) anew from what the program now does: after a
@@ -88,4 +117,4 @@ fuzz-smoke: test-deps
 	    -artifact_prefix="$$PWD/$(FUZZ_BUILD)/compiled_fuzzer-" "$$work/compiled"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) dist

@@ -5,19 +5,24 @@
 #   install-deps.sh build    what the program needs to build and run
 #   install-deps.sh test     that, and what the tests need (the desktop
 #                            tests' display tools, clang for the sanitizer
-#                            and fuzzing builds)
+#                            and fuzzing builds, the Windows build and
+#                            Wine to run it)
+#   install-deps.sh windows  what the program needs, and the cross compiler
+#                            for Windows
 #   install-deps.sh extras   the benchmarks' tools
 set -euo pipefail
 
 build=(cmake g++ make libcli11-dev libfltk1.3-dev fonts-urw-base35)
-test=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick man-db bsdextrautils strace)
+windows=(g++-mingw-w64-x86-64-posix zip)
+test=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick man-db bsdextrautils strace "${windows[@]}" googletest wine wine64)
 extras=(libbenchmark-dev time)
 
 case "${1:-build}" in
   build) needed=("${build[@]}") ;;
   test) needed=("${build[@]}" "${test[@]}") ;;
+  windows) needed=("${build[@]}" "${windows[@]}") ;;
   extras) needed=("${build[@]}" "${extras[@]}") ;;
-  *) echo "usage: install-deps.sh build|test|extras" >&2; exit 2 ;;
+  *) echo "usage: install-deps.sh build|test|windows|extras" >&2; exit 2 ;;
 esac
 
 missing=()

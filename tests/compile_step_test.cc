@@ -56,19 +56,19 @@ TEST(CompileStep, WhatIsWrittenOnAFault) {
     ASSERT_TRUE(r.error);
     EXPECT_EQ(r.error->code, c.code);
     EXPECT_EQ(r.files_written, c.written);
-    EXPECT_EQ(fs.files.count("/scenario/Prova_7.dat"), c.written ? 1u : 0u);
+    EXPECT_EQ(fs.files.count(join_path(test::kFolder, "Prova_7.dat")), c.written ? 1u : 0u);
   }
 }
 
 // A failure on the last compiled file leaves none of the three written.
 TEST(CompileStep, TheCompiledFilesAreWrittenAsOneSet) {
-  test::failing_file_system fs("/scenario/Prova_7.dat");
+  test::failing_file_system fs(join_path(test::kFolder, "Prova_7.dat"));
   fs.files[test::kLineFile] = test::line_text({});
   fs.files[test::kTrainFile] = test::train_text({});
   scenario_model m;
   const compile_result r = build(fs, m, write_policy::always);
   EXPECT_FALSE(r.io);
-  EXPECT_EQ(r.io.message, "/scenario/Prova_7.dat: No space left on device");
+  EXPECT_EQ(r.io.message, join_path(test::kFolder, "Prova_7.dat") + ": No space left on device");
   EXPECT_FALSE(r.files_written);
   EXPECT_TRUE(fs.files.empty());
 }

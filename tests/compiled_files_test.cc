@@ -154,29 +154,29 @@ TEST(WriteCompiledFiles, WritesTheThreeFilesUnderTheirNames) {
   const scenario_model m = small_model(1);
   ASSERT_TRUE(write_compiled_files(m, fs, "/d"));
   ASSERT_EQ(fs.files.size(), 3u);
-  EXPECT_EQ(fs.files.at("/d/R_linea.dat"), encode_plan_file(m.track_plan));
-  EXPECT_EQ(fs.files.at("/d/R_7.sim"), encode_table_file(m.scenario_table));
-  EXPECT_EQ(fs.files.at("/d/R_7.dat"), encode_cell_file(m.cells));
+  EXPECT_EQ(fs.files.at(join_path("/d", "R_linea.dat")), encode_plan_file(m.track_plan));
+  EXPECT_EQ(fs.files.at(join_path("/d", "R_7.sim")), encode_table_file(m.scenario_table));
+  EXPECT_EQ(fs.files.at(join_path("/d", "R_7.dat")), encode_cell_file(m.cells));
 }
 
 TEST(WriteCompiledFiles, WithoutGeometryTheOldPlanFileStays) {
   test::memory_file_system fs;
-  fs.files["/d/R_linea.dat"] = "old plan";
-  fs.files["/d/R_7.dat"] = std::string(5000, 'z');  // an older, longer file is replaced whole
+  fs.files[join_path("/d", "R_linea.dat")] = "old plan";
+  fs.files[join_path("/d", "R_7.dat")] = std::string(5000, 'z');  // an older, longer file is replaced whole
   ASSERT_TRUE(write_compiled_files(small_model(0), fs, "/d"));
-  EXPECT_EQ(fs.files.at("/d/R_linea.dat"), "old plan");
-  EXPECT_EQ(fs.files.at("/d/R_7.dat").size(), 45u);
-  EXPECT_EQ(fs.files.at("/d/R_7.sim").size(), 2960u);
+  EXPECT_EQ(fs.files.at(join_path("/d", "R_linea.dat")), "old plan");
+  EXPECT_EQ(fs.files.at(join_path("/d", "R_7.dat")).size(), 45u);
+  EXPECT_EQ(fs.files.at(join_path("/d", "R_7.sim")).size(), 2960u);
 }
 
 TEST(WriteCompiledFiles, AFailureOnAnyFileWritesNoneOfThem) {
-  for (const char* failing : {"/d/R_linea.dat", "/d/R_7.sim", "/d/R_7.dat"}) {
+  for (const std::string& failing : {join_path("/d", "R_linea.dat"), join_path("/d", "R_7.sim"), join_path("/d", "R_7.dat")}) {
     test::failing_file_system fs(failing);
-    fs.files["/d/R_7.sim"] = "old";
+    fs.files[join_path("/d", "R_7.sim")] = "old";
     const io_result r = write_compiled_files(small_model(1), fs, "/d");
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(r.message, std::string(failing) + ": No space left on device");
-    EXPECT_EQ(fs.files, (std::map<std::string, std::string>{{"/d/R_7.sim", "old"}})) << failing;
+    EXPECT_EQ(fs.files, (std::map<std::string, std::string>{{join_path("/d", "R_7.sim"), "old"}})) << failing;
   }
 }
 
@@ -189,7 +189,7 @@ TEST(WriteCompiledFiles, RefusesATextLongerThanItsLengthFieldBeforeWriting) {
   m.scenario_table[79].text = std::string(65536, 'x');
   const io_result r = write_compiled_files(m, fs, "/d");
   EXPECT_FALSE(r.ok());
-  EXPECT_EQ(r.message, "/d/R_7.sim: text of row 79 longer than 65535 bytes");
+  EXPECT_EQ(r.message, join_path("/d", "R_7.sim") + ": text of row 79 longer than 65535 bytes");
   EXPECT_TRUE(fs.files.empty());
 }
 

@@ -1,12 +1,18 @@
 #include "platform/file_system.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "support/test_support.h"
@@ -20,6 +26,15 @@ using test::write_bytes;
 
 std::function<void(byte_sink&)> text(const char* s) {
   return [s](byte_sink& out) { out.append(s); };
+}
+
+// The platform's read-only mark: no write bits, or the read-only attribute.
+bool set_read_only(const std::string& path, bool read_only) {
+#ifdef _WIN32
+  return ::SetFileAttributesA(path.c_str(), read_only ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
+#else
+  return ::chmod(path.c_str(), read_only ? 0444 : 0644) == 0;
+#endif
 }
 
 TEST(DiskFileSystem, ReplacesALongerFileWholeAndLeavesNoTemporary) {
@@ -51,11 +66,24 @@ TEST(DiskFileSystem, FailuresNameThePathAndKeepWhatWasThere) {
 TEST(DiskFileSystem, WritesOnlyOverRegularFilesThatMayBeWritten) {
   temp_folder dir;
   disk_file_system fs;
-  ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(dir.file("folder")));
+  write_bytes(dir.file("locked"), "keep");
+  ASSERT_TRUE(set_read_only(dir.file("locked"), true));
+#ifdef _WIN32
+  const struct {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {dir.file("folder"), "not a regular file"},
+      {dir.file("locked"), "read-only file"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(fs.write_file(c.path, "data").message, c.path + ": " + c.reason);
+  EXPECT_EQ(read_bytes(dir.file("locked")), "keep");
+  EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"folder", "locked"}));
+  ASSERT_TRUE(set_read_only(dir.file("locked"), false));
+#else
   ASSERT_EQ(::symlink("/dev/null", dir.file("to-null").c_str()), 0);
   ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
-  write_bytes(dir.file("locked"), "keep");
-  ASSERT_EQ(::chmod(dir.file("locked").c_str(), 0444), 0);
   const struct {
     std::string path;
     const char* reason;
@@ -75,6 +103,7 @@ TEST(DiskFileSystem, WritesOnlyOverRegularFilesThatMayBeWritten) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_EQ(read_bytes(dir.file("locked")), "keep");
   EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"fifo", "folder", "locked", "to-null"}));
+#endif
 }
 
 // A failure on any file of a set, before the renames, leaves every old file
@@ -84,7 +113,7 @@ TEST(DiskFileSystem, ASetIsReplacedWholeOrNotAtAll) {
     SCOPED_TRACE(blocked);
     temp_folder dir;
     for (const char* name : {"a", "b", "c"}) write_bytes(dir.file(name), std::string("old ") + name);
-    ASSERT_EQ(::chmod(dir.file(blocked).c_str(), 0444), 0);
+    ASSERT_TRUE(set_read_only(dir.file(blocked), true));
     disk_file_system fs;
     const file_to_write set[] = {{dir.file("a"), text("new a")}, {dir.file("b"), text("new b")},
                                  {dir.file("c"), text("new c")}};
@@ -93,7 +122,7 @@ TEST(DiskFileSystem, ASetIsReplacedWholeOrNotAtAll) {
     for (const char* name : {"a", "b", "c"}) EXPECT_EQ(read_bytes(dir.file(name)), std::string("old ") + name);
     EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"a", "b", "c"}));
 
-    ASSERT_EQ(::chmod(dir.file(blocked).c_str(), 0644), 0);
+    ASSERT_TRUE(set_read_only(dir.file(blocked), false));
     ASSERT_TRUE(fs.write_files(set));
     for (const char* name : {"a", "b", "c"}) EXPECT_EQ(read_bytes(dir.file(name)), std::string("new ") + name);
   }
@@ -119,9 +148,11 @@ TEST(DiskFileSystem, TemporariesAreShortAndLeftoversOfTheSameTargetGo) {
 TEST(DiskFileSystem, ReadsOnlyRegularFilesWithinTheLimit) {
   temp_folder dir;
   disk_file_system fs;
-  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
   write_bytes(dir.file("eleven"), "eleven byte");
+#ifndef _WIN32
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
   const std::string too_long = dir.file(std::string(300, 'x'));
+#endif
   const struct {
     std::string path;
     std::string message;  // empty: read
@@ -130,9 +161,11 @@ TEST(DiskFileSystem, ReadsOnlyRegularFilesWithinTheLimit) {
       {dir.file("eleven"), "", false},
       {dir.file("none"), dir.file("none") + ": No such file or directory", true},
       {dir.path(), dir.path() + ": not a regular file", false},
+#ifndef _WIN32
       {dir.file("fifo"), dir.file("fifo") + ": not a regular file", false},
       {"/dev/zero", "/dev/zero: not a regular file", false},
       {too_long, too_long + ": File name too long", false},
+#endif
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path.substr(0, 80));
@@ -172,11 +205,30 @@ TEST(DiskFileSystem, ALockedFolderMakesTheNextRunWait) {
 }
 
 TEST(JoinPath, UsesThePlatformSeparator) {
-  EXPECT_EQ(join_path("/a/b", "c.txt"), "/a/b/c.txt");
-  EXPECT_EQ(join_path("/a/b/", "c.txt"), "/a/b/c.txt");
-  EXPECT_EQ(join_path("/", "c.txt"), "/c.txt");
-  EXPECT_EQ(folder_of_path("/a/b/c.txt"), "/a/b");
-  EXPECT_EQ(folder_of_path("c.txt"), ".");
+  // folder, the joined path, and the folder taken back from it
+  const struct {
+    const char* folder;
+    const char* joined;
+    const char* folder_again;
+  } cases[] = {
+#ifdef _WIN32
+      {"C:\\a\\b", "C:\\a\\b\\c.txt", "C:\\a\\b"},
+      {"C:\\a\\b\\", "C:\\a\\b\\c.txt", "C:\\a\\b"},
+      {"C:\\", "C:\\c.txt", "C:\\"},
+      // Forward slashes, as --dir may be given, are kept.
+      {"C:/a/b", "C:/a/b\\c.txt", "C:/a/b"},
+      {"C:/a/b/", "C:/a/b/c.txt", "C:/a/b"},
+#else
+      {"/a/b", "/a/b/c.txt", "/a/b"},
+      {"/a/b/", "/a/b/c.txt", "/a/b"},
+      {"/", "/c.txt", "/"},
+#endif
+      {"", "c.txt", "."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(join_path(c.folder, "c.txt"), c.joined) << c.folder;
+    EXPECT_EQ(folder_of_path(c.joined), c.folder_again) << c.joined;
+  }
 }
 
 }  // namespace

@@ -39,17 +39,18 @@ TEST(Golden, ThePlainRunsFiles) {
   EXPECT_EQ(err.str(), "");
   std::vector<std::string> left;
   for (const auto& [path, bytes] : fs.files) left.push_back(path);
-  EXPECT_EQ(left, (std::vector<std::string>{"/run/Ortesa-Vildoro_418.dat", "/run/Ortesa-Vildoro_418.sim",
-                                            "/run/Ortesa-Vildoro_418_note.txt",
-                                            "/run/Ortesa-Vildoro_418_rallentamenti.txt",
-                                            "/run/Ortesa-Vildoro_418_scheda_treno.txt",
-                                            "/run/Ortesa-Vildoro_linea.dat"}));
+  std::vector<std::string> expected;
+  for (const char* name : {"Ortesa-Vildoro_418.dat", "Ortesa-Vildoro_418.sim", "Ortesa-Vildoro_418_note.txt",
+                           "Ortesa-Vildoro_418_rallentamenti.txt", "Ortesa-Vildoro_418_scheda_treno.txt",
+                           "Ortesa-Vildoro_linea.dat"})
+    expected.push_back(join_path("/run", name));
+  EXPECT_EQ(left, expected);
   for (const char* paper : {"Ortesa-Vildoro_418_note.txt", "Ortesa-Vildoro_418_rallentamenti.txt",
                             "Ortesa-Vildoro_418_scheda_treno.txt"})
-    EXPECT_TRUE(test::matches_golden(golden(paper), fs.files["/run/" + std::string(paper)]));
+    EXPECT_TRUE(test::matches_golden(golden(paper), fs.files[join_path("/run", paper)]));
   for (const char* compiled : {"Ortesa-Vildoro_418.dat", "Ortesa-Vildoro_418.sim", "Ortesa-Vildoro_linea.dat"})
     EXPECT_TRUE(test::matches_golden(golden(std::string(compiled) + ".txt"),
-                                     test::compiled_dump(compiled, fs.files["/run/" + std::string(compiled)], true)));
+                                     test::compiled_dump(compiled, fs.files[join_path("/run", compiled)], true)));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/stat.h>
 
 #include "support/test_support.h"
 
@@ -69,7 +68,7 @@ TEST(PlainRun, AFolderThatCannotBeWrittenEndsTheRun) {
   // A folder standing where an output file should be: the run stops there,
   // files written before it stay, no temporary is left behind.
   temp_folder out;
-  ASSERT_EQ(::mkdir(out.file("Ortesa-Vildoro_418.sim").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(out.file("Ortesa-Vildoro_418.sim")));
   r = run_program(test::program_path(), {"--dir", out.path()});
   EXPECT_EQ(r.exit_status, 2);
   EXPECT_EQ(r.err, "scenario-builder: " + out.file("Ortesa-Vildoro_418.sim") + ": not a regular file\n");

@@ -100,11 +100,11 @@ TEST_P(ScenarioCase, CompilesAsExpected) {
   const scenario_identity id{o.route, o.train};
   const std::string cells = cell_file_name(id), table = table_file_name(id), plan = plan_file_name(id);
   if (status != 0) {
-    for (const std::string& name : {cells, table, plan}) EXPECT_EQ(files.files.count("./" + name), 0u) << name;
+    for (const std::string& name : {cells, table, plan}) EXPECT_EQ(files.files.count(join_path(".", name)), 0u) << name;
     return;
   }
   for (const std::string& name : {cells, table, plan}) {
-    const auto it = files.files.find("./" + name);
+    const auto it = files.files.find(join_path(".", name));
     if (it == files.files.end()) {
       EXPECT_TRUE(name == plan && o.no_plan) << name << " was not written";
       continue;

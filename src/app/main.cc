@@ -5,6 +5,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "app/check_command.h"
 #include "app/compile_command.h"
@@ -75,9 +76,13 @@ sb::exit_status run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<std::string> args = sb::program_arguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& a : args) pointers.push_back(a.data());
+  pointers.push_back(nullptr);
   int status;
   try {
-    status = sb::to_int(run(argc, argv));
+    status = sb::to_int(run(static_cast<int>(args.size()), pointers.data()));
   } catch (const std::bad_alloc&) {
     // Whatever asked for the memory, the run ends with a message: a
     // scenario of the format's size needs a small part of what failed here.

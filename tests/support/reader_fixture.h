@@ -12,9 +12,9 @@
 
 namespace sb::test {
 
-inline constexpr const char* kFolder = "/scenario";
-inline constexpr const char* kLineFile = "/scenario/Prova_linea.txt";
-inline constexpr const char* kTrainFile = "/scenario/Prova_7-.txt";
+inline const std::string kFolder = "/scenario";
+inline const std::string kLineFile = join_path(kFolder, "Prova_linea.txt");
+inline const std::string kTrainFile = join_path(kFolder, "Prova_7-.txt");
 
 // Lines joined with CR LF, the last one ended too.
 inline std::string crlf(const std::vector<std::string_view>& lines) {

@@ -3,24 +3,47 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32_text.h"
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace sb::test {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+temp_folder::temp_folder() {
+  static unsigned counter = 0;
+  const fs::path base = fs::temp_directory_path();
+  for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+    const fs::path p = base / ("sb-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter));
+    std::error_code ec;
+    if (fs::create_directory(p, ec)) {
+      path_ = p.string();
+      return;
+    }
+  }
+  ADD_FAILURE() << "no temporary folder";
+}
+#else
 temp_folder::temp_folder() {
   std::string pattern = (fs::temp_directory_path() / "sb-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
   path_ = pattern;
 }
+#endif
 
 temp_folder::~temp_folder() {
   std::error_code ec;
@@ -63,6 +86,99 @@ std::vector<std::string> split_crlf_lines(const std::string& text) {
   return lines;
 }
 
+#ifdef _WIN32
+namespace {
+
+// One argument as the C runtime splits a command line back into argv.
+std::wstring quoted(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(2 * backslashes, L'\\');
+  return out + L"\"";
+}
+
+// This process's environment with the changes applied, as CreateProcessW
+// takes it.
+std::wstring environment_block(const env_changes& env) {
+  std::vector<std::pair<std::wstring, std::wstring>> vars;
+  if (wchar_t* block = ::GetEnvironmentStringsW()) {
+    for (const wchar_t* v = block; *v != L'\0'; v += std::wcslen(v) + 1) {
+      const std::wstring entry = v;
+      const size_t eq = entry.find(L'=', 1);
+      if (eq != std::wstring::npos) vars.emplace_back(entry.substr(0, eq), entry.substr(eq + 1));
+    }
+    ::FreeEnvironmentStringsW(block);
+  }
+  auto set = [&vars](const std::wstring& name, const std::optional<std::wstring>& value) {
+    std::erase_if(vars, [&name](const auto& v) { return _wcsicmp(v.first.c_str(), name.c_str()) == 0; });
+    if (value) vars.emplace_back(name, *value);
+  };
+  set(L"DISPLAY", std::nullopt);
+  for (const auto& [name, value] : env)
+    set(win32::widen(name), value ? std::optional<std::wstring>(win32::widen(*value)) : std::nullopt);
+  std::wstring block;
+  for (const auto& [name, value] : vars) block += name + L"=" + value + L'\0';
+  return block + L'\0';
+}
+
+HANDLE inheritable(const std::string& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return ::CreateFileW(win32::widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+run_result run_program(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& cwd, const env_changes& env) {
+  temp_folder scratch;
+  const std::string out_path = scratch.file("out"), err_path = scratch.file("err");
+  HANDLE out = inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE err = inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
+  std::wstring command = quoted(win32::widen(program));
+  for (const auto& a : args) command += L" " + quoted(win32::widen(a));
+  std::wstring block = environment_block(env);
+  const std::wstring folder = win32::widen(cwd);
+  STARTUPINFOW start{};
+  start.cb = sizeof start;
+  start.dwFlags = STARTF_USESTDHANDLES;
+  start.hStdInput = in;
+  start.hStdOutput = out;
+  start.hStdError = err;
+  PROCESS_INFORMATION child{};
+  run_result result;
+  if (::CreateProcessW(win32::widen(program).c_str(), command.data(), nullptr, nullptr, TRUE,
+                       CREATE_UNICODE_ENVIRONMENT, block.data(), cwd.empty() ? nullptr : folder.c_str(), &start,
+                       &child)) {
+    ::WaitForSingleObject(child.hProcess, INFINITE);
+    DWORD status = 0;
+    ::GetExitCodeProcess(child.hProcess, &status);
+    result.exit_status = static_cast<int>(status);
+    ::CloseHandle(child.hThread);
+    ::CloseHandle(child.hProcess);
+  } else {
+    result.exit_status = 127;
+  }
+  ::CloseHandle(in);
+  ::CloseHandle(out);
+  ::CloseHandle(err);
+  result.out = read_bytes(out_path);
+  result.err = read_bytes(err_path);
+  return result;
+}
+
+#else
 namespace {
 std::string drain(int fd) {
   std::string s;
@@ -112,6 +228,8 @@ run_result run_program(const std::string& program, const std::vector<std::string
   ::close(fd);
   return result;
 }
+
+#endif
 
 std::string program_path() { return SB_PROGRAM_PATH; }
 

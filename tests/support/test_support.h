@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace sb::test {
 
 // A fresh empty folder under the system's temporary folder, removed with
@@ -18,7 +20,7 @@ class temp_folder {
   temp_folder& operator=(const temp_folder&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const { return join_path(path_, name); }
 
  private:
   std::string path_;

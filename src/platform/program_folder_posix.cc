@@ -17,3 +17,9 @@ std::string program_folder() {
 }
 
 }  // namespace sb
+
+namespace sb {
+
+std::vector<std::string> program_arguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+}  // namespace sb

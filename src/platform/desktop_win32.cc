@@ -1,0 +1,131 @@
+// The window and the message box on Windows, straight on the Win32 API:
+// a plain native window, as the simulator's own tools have. The tools for
+// authors keep to the console (`stay_in_console`).
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/desktop.h"
+#include "platform/win32_text.h"
+
+namespace sb {
+
+namespace {
+
+bool console_only = false;
+
+// Form1's layout in twips (1440 to the inch).
+constexpr int form_w = 4200, form_h = 2688;
+constexpr int label_x = 960, label_y = 960, label_w = 2652, label_h = 792;
+constexpr int label_points = 24;
+constexpr wchar_t form_class[] = L"Form1";
+
+int system_dpi() {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+int pixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+
+// Started by a double click, a console program gets a console window of its
+// own: the plain run gives it up at once, so that only Form1 is seen. From
+// cmd or a terminal the console is shared and kept.
+void leave_a_console_of_our_own() {
+  DWORD ids[2];
+  if (::GetConsoleProcessList(ids, 2) == 1) ::FreeConsole();
+}
+
+LRESULT CALLBACK form_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  // The label is drawn on the form's own colour, as a form's label is.
+  if (message == WM_CTLCOLORSTATIC) {
+    ::SetBkMode(reinterpret_cast<HDC>(w), TRANSPARENT);
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+  }
+  return ::DefWindowProcW(window, message, w, l);
+}
+
+class console_window : public wait_window {
+ public:
+  void close() override {}
+};
+
+class form_window : public wait_window {
+ public:
+  form_window(HWND form, HFONT font) : form_(form), font_(font) {}
+  ~form_window() override { close(); }
+  void close() override {
+    if (form_ != nullptr) ::DestroyWindow(form_);
+    if (font_ != nullptr) ::DeleteObject(font_);
+    form_ = nullptr;
+    font_ = nullptr;
+  }
+
+ private:
+  HWND form_;
+  HFONT font_;
+};
+
+std::unique_ptr<wait_window> open_form() {
+  // Without this Windows would draw the window at 96 dpi and stretch it.
+  ::SetProcessDPIAware();
+  const int dpi = system_dpi();
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+
+  WNDCLASSEXW form_kind{};
+  form_kind.cbSize = sizeof form_kind;
+  form_kind.lpfnWndProc = form_procedure;
+  form_kind.hInstance = instance;
+  form_kind.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  form_kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  form_kind.lpszClassName = form_class;
+  if (::RegisterClassExW(&form_kind) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+
+  constexpr DWORD style = WS_OVERLAPPEDWINDOW;
+  RECT outer{0, 0, pixels(form_w, dpi), pixels(form_h, dpi)};
+  ::AdjustWindowRectEx(&outer, style, FALSE, 0);
+  HWND form = ::CreateWindowExW(0, form_class, L"Form1", style, CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+                                outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+  if (form == nullptr) return nullptr;
+  HWND label = ::CreateWindowExW(0, L"STATIC", L"Attendere", WS_CHILD | WS_VISIBLE | SS_LEFT, pixels(label_x, dpi),
+                                 pixels(label_y, dpi), pixels(label_w, dpi), pixels(label_h, dpi), form, nullptr,
+                                 instance, nullptr);
+  HFONT font = ::CreateFontW(-::MulDiv(label_points, dpi, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                             L"MS Sans Serif");
+  if (label != nullptr && font != nullptr) ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+  // Shown without waiting and painted once; no message is handled after
+  // this, so the window stays as drawn until the run ends.
+  ::ShowWindow(form, SW_SHOWNORMAL);
+  ::UpdateWindow(form);
+  if (label != nullptr) ::UpdateWindow(label);
+  return std::make_unique<form_window>(form, font);
+}
+
+}  // namespace
+
+void stay_in_console() { console_only = true; }
+
+std::unique_ptr<wait_window> show_wait_window() {
+  if (!console_only) {
+    leave_a_console_of_our_own();
+    if (auto form = open_form()) return form;
+  }
+  return std::make_unique<console_window>();
+}
+
+void show_message_box(const std::string& text) {
+  if (!console_only) {
+    // No owner and no icon; the title is the program's name, as on Linux.
+    const int answer = ::MessageBoxW(nullptr, win32::widen(text).c_str(), L"scenario-builder", MB_OK | MB_TASKMODAL);
+    if (answer != 0) return;
+  }
+  std::fputs(text.c_str(), stderr);
+  std::fputc('\n', stderr);
+}
+
+}  // namespace sb

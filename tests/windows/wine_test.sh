@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The Windows program under Wine, against the Linux build and on the X display.
+#
+#   wine_test.sh outputs PREFIX WINDOWS_EXE LINUX_PROGRAM CASES_DIR
+#       the plain run of the .exe alone in an empty folder leaves the six
+#       files of the Linux build, byte for byte, and nothing else; compile,
+#       check and inspect of every scenario case give the same files,
+#       messages and statuses (paths aside)
+#   wine_test.sh desktop PREFIX PROBE_EXE CASES_DIR
+#       Form1 with its label is on the display while the window is up; error
+#       1250's box is confirmed with Return, the program then ends with
+#       status 1 and no compiled file
+# Exits 77 (skipped) without Wine, the Linux program or a display.
+set -uo pipefail
+mode=$1 prefix=$2
+here=$(cd "$(dirname "$0")" && pwd)
+[ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || { echo "no wine64"; exit 77; }
+wine() { "$here/wine-run" "$prefix" "$@"; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# A folder named "." is joined with "\" on Windows.
+unwin() { sed -e 's|\.\\|./|g'; }
+
+outputs() {
+  local exe=$1 linux=$2 cases=$3
+  [ -x "$linux" ] || { echo "no Linux program at '$linux'"; exit 77; }
+  mkdir "$work/win" "$work/lin"
+  cp "$exe" "$work/win/scenario-builder.exe"
+  (cd "$work" && wine "$work/win/scenario-builder.exe") || fail "plain run: status $?"
+  "$linux" --dir "$work/lin" || fail "Linux plain run: status $?"
+  local expected
+  expected=$( (ls "$work/lin"; echo scenario-builder.exe) | sort)
+  [ "$(ls "$work/win" | sort)" = "$expected" ] || fail "plain run left: $(ls "$work/win" | tr '\n' ' ')"
+  for f in "$work/lin"/*; do
+    cmp -s "$f" "$work/win/$(basename "$f")" || fail "plain run: $(basename "$f") differs from Linux's"
+  done
+
+  local n=0
+  for case_dir in "$cases"/*/; do
+    local name args
+    name=$(basename "$case_dir")
+    args="--route Prova --train 7"
+    [ -f "$case_dir/args" ] && args=$(cat "$case_dir/args")
+    for side in win lin; do
+      rm -rf "$work/$side.$name" && mkdir "$work/$side.$name"
+      find "$case_dir" -maxdepth 1 -type f ! -name 'expected*' ! -name args -exec cp {} "$work/$side.$name/" \;
+    done
+    # shellcheck disable=SC2086
+    for cmd in "compile $args" "check $args --format json" "check $args"; do
+      (cd "$work/win.$name" && wine "$work/win/scenario-builder.exe" $cmd >"$work/w.out" 2>"$work/w.err"; echo $? >"$work/w.st")
+      (cd "$work/lin.$name" && "$linux" $cmd >"$work/l.out" 2>"$work/l.err"; echo $? >"$work/l.st")
+      for s in out err st; do
+        unwin <"$work/w.$s" >"$work/w.$s.n"
+        cmp -s "$work/w.$s.n" "$work/l.$s" || { fail "$name: $cmd: std$s differs"; diff "$work/l.$s" "$work/w.$s.n" | head -5; }
+      done
+    done
+    for f in "$work/lin.$name"/*; do
+      local b
+      b=$(basename "$f")
+      cmp -s "$f" "$work/win.$name/$b" || fail "$name: $b differs"
+      case "$b" in
+        *.sim | *.dat)
+          (cd "$work/win.$name" && wine "$work/win/scenario-builder.exe" inspect --all "$b" >"$work/w.out" 2>&1)
+          (cd "$work/lin.$name" && "$linux" inspect --all "$b" >"$work/l.out" 2>&1)
+          cmp -s "$work/w.out" "$work/l.out" || fail "$name: inspect $b differs" ;;
+      esac
+    done
+    [ "$(ls "$work/win.$name")" = "$(ls "$work/lin.$name")" ] || fail "$name: the folders hold different files"
+    n=$((n + 1))
+  done
+  echo "plain run and $n scenario cases compared"
+}
+
+# Polls until the command succeeds, for at most $1 tenths of a second.
+until_ok() {
+  local tries=$1
+  shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+desktop() {
+  local probe=$1 cases=$2
+  [ -n "${DISPLAY:-}" ] && xwininfo -root >/dev/null 2>&1 || { echo "no display"; exit 77; }
+  for tool in xdotool xwininfo; do command -v $tool >/dev/null || { echo "no $tool"; exit 77; }; done
+
+  # The window, held open by the probe until its stdin ends.
+  mkfifo "$work/in"
+  wine "$probe" window <"$work/in" >"$work/report" 2>"$work/probe.err" &
+  local pid=$!
+  exec 3>"$work/in"
+  # Windows ends the probe's lines with CR LF.
+  until_ok 300 eval 'tr -d "\r" <"$work/report" >"$work/facts"; grep -q "^end$" "$work/facts"' || fail "window: no report: $(cat "$work/report" "$work/probe.err")"
+  grep -q '^window 280 179 dpi 96 visible 1$' "$work/facts" || fail "window: $(head -1 "$work/facts")"
+  grep -q '^child Static 64 64 177 53 font \[MS Sans Serif\] height -32 weight 700 text \[Attendere\]$' "$work/facts" ||
+    fail "label: $(grep child "$work/facts")"
+  local xid
+  xid=$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -1)
+  if [ -z "$xid" ]; then
+    fail "no window Form1 on the display"
+  else
+    xwininfo -id "$xid" | grep -q 'Width: 280' || fail "Form1 on the display: $(xwininfo -id "$xid" | grep -E 'Width|Height' | tr '\n' ' ')"
+    xwininfo -id "$xid" | grep -q 'Height: 179' || fail "Form1 on the display is not 179 high"
+  fi
+  exec 3>&-
+  wait $pid || fail "window: probe status $?"
+  tr -d '\r' <"$work/report" | grep -q '^closed 1$' || fail "window: not closed"
+
+  # Error 1250: the box waits until Return confirms it. Wine's box may miss
+  # a key sent before it has the focus, so Return goes again until it ends.
+  mkdir "$work/box"
+  cp "$cases/marker_in_use/Prova_linea.txt" "$work/box/Ortesa-Vildoro_linea.txt"
+  cp "$cases/marker_in_use/Prova_7-.txt" "$work/box/Ortesa-Vildoro_418-.txt"
+  wine "$probe" build "Z:$work/box" >"$work/box.out" 2>"$work/box.err" &
+  pid=$!
+  local box=
+  until_ok 300 eval 'box=$(xdotool search --onlyvisible --name "^scenario-builder$" 2>/dev/null | head -1); [ -n "$box" ]' ||
+    fail "no box on the display"
+  sleep 0.5
+  kill -0 $pid 2>/dev/null || fail "the box did not wait"
+  if [ -n "$box" ]; then
+    for _ in $(seq 40); do
+      kill -0 $pid 2>/dev/null || break
+      xdotool windowactivate "$box" key Return 2>/dev/null || xdotool key --window "$box" Return 2>/dev/null
+      sleep 0.5
+    done
+  fi
+  kill -0 $pid 2>/dev/null && { fail "the box was not confirmed"; kill $pid; }
+  wait $pid
+  local status=$?
+  [ $status -eq 1 ] || fail "error 1250: status $status, not 1"
+  ls "$work/box" | grep -qE '\.(sim|dat)$' && fail "error 1250 left compiled files: $(ls "$work/box")"
+  echo "window and box checked"
+}
+
+case "$mode" in
+  outputs) outputs "$3" "$4" "$5" ;;
+  desktop) desktop "$3" "$4" ;;
+  *) echo "usage: wine_test.sh outputs|desktop PREFIX ..." >&2; exit 2 ;;
+esac
+[ $failures -eq 0 ]
