@@ -14,7 +14,7 @@ for tool in x86_64-w64-mingw32-g++-posix /usr/lib/wine/wineserver64; do
   fi
 done
 export WINEPREFIX="$PWD/$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$build"
+mkdir -p "$build" "$WINEPREFIX"
 # One wine server for the whole run, made ready once: every Windows program
 # then starts in a fraction of a second instead of seconds.
 /usr/lib/wine/wineserver64 -p60
