@@ -46,11 +46,16 @@ std::optional<std::string> text_ending(const fs::path& folder, const std::string
 // file it leaves as a seed; returns how many.
 int compiled_seeds(const fs::path& folder, const std::optional<std::string>& line,
                    const std::optional<std::string>& train, bool no_plan, const fs::path& out) {
-  const std::string args = fs::exists(folder / "args") ? read_whole(folder / "args") : "";
-  const bool shipped = args.find("Ortesa-Vildoro") != std::string::npos;
+  // The route and train of the case's arguments, "Prova" and "7" unless
+  // they say otherwise.
   sb::scenario_model model;
-  model.route_name = shipped ? "Ortesa-Vildoro" : "Prova";
-  model.train_number = shipped ? "418" : "7";
+  model.route_name = "Prova";
+  model.train_number = "7";
+  std::istringstream args(fs::exists(folder / "args") ? read_whole(folder / "args") : "");
+  for (std::string word; args >> word;) {
+    if (word == "--route") args >> model.route_name;
+    if (word == "--train") args >> model.train_number;
+  }
   const sb::scenario_identity id{model.route_name, model.train_number};
   sb::test::memory_file_system memory;
   if (line) memory.files[sb::join_path("/c", sb::line_file_name(id))] = *line;
