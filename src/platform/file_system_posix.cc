@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/file_system_face.h"
 
 namespace sb {
 
@@ -118,17 +119,9 @@ void remove_leftovers(const std::string& folder, const std::string& stem) {
   for (const std::string& name : found) ::unlink(join_path(folder, name).c_str());
 }
 
-// One new content, complete and synced in its temporary file.
-struct staged {
-  std::string temp;
-  std::string target;
-};
+}  // namespace
 
-void remove_staged(const std::vector<staged>& files, size_t from) {
-  for (size_t i = from; i < files.size(); ++i) ::unlink(files[i].temp.c_str());
-}
-
-io_result stage(const file_to_write& f, std::vector<staged>& done) {
+io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   if (io_result r = check_target(f.path); !r) return r;
   const std::string folder = folder_of(f.path);
   const std::string stem = temporary_stem(base_of(f.path));
@@ -156,6 +149,8 @@ io_result stage(const file_to_write& f, std::vector<staged>& done) {
   if (err != 0) return io_result::failure(f.path, reason(err));
   return io_result::success();
 }
+
+namespace {
 
 // The renames are durable only once the folder's entries are on disk.
 int sync_folder(const std::string& folder) {
@@ -247,33 +242,16 @@ io_result disk_file_system::read_file(const std::string& path, std::string& cont
   return io_result::success();
 }
 
-io_result disk_file_system::write_files(std::span<const file_to_write> files) {
-  std::vector<staged> ready;
-  ready.reserve(files.size());
-  for (const file_to_write& f : files) {
-    io_result r;
-    try {
-      r = stage(f, ready);
-    } catch (const std::bad_alloc&) {
-      // Producing a content may run out of memory: no temporary stays.
-      r = io_result::failure(f.path, "out of memory");
-    }
-    if (!r) {
-      remove_staged(ready, 0);
-      return r;
-    }
-  }
-  // Every new content is whole and on disk: only now are the old files
-  // replaced, in the order given.
+io_result face::replace(const staged_file& s) {
+  if (::rename(s.temp.c_str(), s.target.c_str()) != 0) return io_result::failure(s.target, reason(errno));
+  return io_result::success();
+}
+
+void face::discard(const staged_file& s) { ::unlink(s.temp.c_str()); }
+
+io_result face::finish(std::span<const staged_file> replaced) {
   std::set<std::string> folders;
-  for (size_t i = 0; i < ready.size(); ++i) {
-    if (::rename(ready[i].temp.c_str(), ready[i].target.c_str()) != 0) {
-      const int err = errno;
-      remove_staged(ready, i);
-      return io_result::failure(ready[i].target, reason(err));
-    }
-    folders.insert(folder_of(ready[i].target));
-  }
+  for (const staged_file& s : replaced) folders.insert(folder_of(s.target));
   for (const std::string& folder : folders) {
     if (const int err = sync_folder(folder); err != 0) return io_result::failure(folder, reason(err));
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/file_system_face.h"
 #include "platform/win32_text.h"
 
 namespace sb {
@@ -119,15 +120,6 @@ class handle_sink : public byte_sink {
   DWORD err_ = 0;
 };
 
-struct staged {
-  std::string temp;
-  std::string target;
-};
-
-void remove_staged(const std::vector<staged>& files) {
-  for (const staged& s : files) ::DeleteFileW(widen(s.temp).c_str());
-}
-
 // Windows tells a name longer than a folder entry may be by no code of its
 // own (a missing path, under Wine); POSIX says "File name too long".
 bool has_too_long_name(const std::wstring& path) {
@@ -185,9 +177,11 @@ std::string unique_tail(unsigned attempt) {
   return tail;
 }
 
+}  // namespace
+
 // Writes the content into a fresh temporary beside the target and flushes
 // it to the disk.
-io_result stage(const file_to_write& f, std::vector<staged>& done) {
+io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   if (io_result r = check_target(f.path); !r) return r;
   const std::string prefix = folder_prefix(f.path);
   const std::string stem = temporary_stem(base_of(f.path));
@@ -218,6 +212,20 @@ io_result stage(const file_to_write& f, std::vector<staged>& done) {
   if (err != 0) return io_result::failure(f.path, reason(err));
   return io_result::success();
 }
+
+// MOVEFILE_WRITE_THROUGH returns once the move is on the disk.
+io_result face::replace(const staged_file& s) {
+  if (!::MoveFileExW(widen(s.temp).c_str(), widen(s.target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return io_result::failure(s.target, reason(::GetLastError()));
+  return io_result::success();
+}
+
+void face::discard(const staged_file& s) { ::DeleteFileW(widen(s.temp).c_str()); }
+
+// Each move was written through: the folders have nothing left to sync.
+io_result face::finish(std::span<const staged_file>) { return io_result::success(); }
+
+namespace {
 
 // Runs in one folder take turns on a mutex named after the folder's full
 // path, upper-cased as Windows compares names; the name is a digest, since
@@ -311,35 +319,6 @@ io_result disk_file_system::read_file(const std::string& path, std::string& cont
     contents.clear();
     contents.shrink_to_fit();
     return io_result::failure(path, "out of memory");
-  }
-  return io_result::success();
-}
-
-io_result disk_file_system::write_files(std::span<const file_to_write> files) {
-  std::vector<staged> ready;
-  ready.reserve(files.size());
-  for (const file_to_write& f : files) {
-    io_result r;
-    try {
-      r = stage(f, ready);
-    } catch (const std::bad_alloc&) {
-      // Producing a content may run out of memory: no temporary stays.
-      r = io_result::failure(f.path, "out of memory");
-    }
-    if (!r) {
-      remove_staged(ready);
-      return r;
-    }
-  }
-  // Every new content is whole and on the disk: only now are the old files
-  // replaced.
-  for (size_t i = 0; i < ready.size(); ++i) {
-    if (!::MoveFileExW(widen(ready[i].temp).c_str(), widen(ready[i].target).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      const DWORD err = ::GetLastError();
-      remove_staged(std::vector<staged>(ready.begin() + static_cast<std::ptrdiff_t>(i), ready.end()));
-      return io_result::failure(ready[i].target, reason(err));
-    }
   }
   return io_result::success();
 }
