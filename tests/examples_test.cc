@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -12,18 +11,12 @@
 #include "builder/scenario_check.h"
 #include "support/golden.h"
 #include "support/memory_file_system.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_whole(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Checks the route and train whose texts are in `files` (file name ->
 // bytes) and gives everything check says, empty when it says nothing.
@@ -56,7 +49,7 @@ TEST(Examples, EveryExampleChecksClean) {
     std::vector<std::string> names;
     for (const auto& f : fs::directory_iterator(entry.path())) {
       names.push_back(f.path().filename().string());
-      files[names.back()] = read_whole(f.path());
+      files[names.back()] = test::read_bytes(f.path().string());
     }
     EXPECT_TRUE(files.count("README.md")) << entry.path() << " has no README";
     const auto [route, train] = scenario_of(names);
@@ -70,7 +63,7 @@ TEST(Examples, EveryExampleChecksClean) {
 // A block "```text NAME" is a whole file; an unnamed "```text" block holds
 // rows, which must read cleanly in the body of the page's first line file.
 TEST(Examples, TheFormatReferencesTextsCheckClean) {
-  const std::string page = read_whole(test::test_data("../docs/format.md"));
+  const std::string page = test::read_bytes(test::test_data("../docs/format.md"));
   const std::regex block(R"(```text( [^\n]+)?\n([\s\S]*?)```)");
   std::map<std::string, std::string> files;
   std::vector<std::string> names, row_blocks;

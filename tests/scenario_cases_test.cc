@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "app/compile_command.h"
@@ -20,6 +19,7 @@
 #include "builder/scenario_files.h"
 #include "support/golden.h"
 #include "support/memory_file_system.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {
@@ -41,13 +41,6 @@ std::vector<scenario_case> all_cases() {
   return cases;
 }
 
-std::string read_whole(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 bool is_expectation(const std::string& name) { return name.rfind("expected_", 0) == 0 || name == "args"; }
 
 class ScenarioCase : public ::testing::TestWithParam<scenario_case> {};
@@ -58,10 +51,10 @@ TEST_P(ScenarioCase, CompilesAsExpected) {
   test::memory_file_system sources;
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
-    if (!is_expectation(name)) sources.files[join_path(".", name)] = read_whole(entry.path());
+    if (!is_expectation(name)) sources.files[join_path(".", name)] = test::read_bytes(entry.path().string());
   }
   test::memory_file_system files = sources;
-  const std::string args = fs::exists(folder / "args") ? read_whole(folder / "args") : "--route Prova --train 7";
+  const std::string args = fs::exists(folder / "args") ? test::read_bytes((folder / "args").string()) : "--route Prova --train 7";
 
   CLI::App app;
   compile_options o;
