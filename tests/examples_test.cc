@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/diagnostics_output.h"
-#include "builder/scenario_check.h"
+#include "check/scenario_check.h"
 #include "support/golden.h"
 #include "support/memory_file_system.h"
 #include "support/test_support.h"

@@ -14,7 +14,7 @@
 #include "app/compile_command.h"
 #include "app/diagnostics_output.h"
 #include "builder/compile_step.h"
-#include "builder/scenario_check.h"
+#include "check/scenario_check.h"
 #include "builder/compiled_files.h"
 #include "builder/scenario_files.h"
 #include "support/golden.h"

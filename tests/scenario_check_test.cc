@@ -1,4 +1,4 @@
-#include "builder/scenario_check.h"
+#include "check/scenario_check.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include "app/diagnostics_output.h"
 #include "app/tool_options.h"
-#include "builder/scenario_check.h"
+#include "check/scenario_check.h"
 
 namespace sb {
 

@@ -8,7 +8,7 @@
 #include "app/diagnostics_output.h"
 #include "app/tool_options.h"
 #include "builder/compile_step.h"
-#include "builder/scenario_check.h"
+#include "check/scenario_check.h"
 #include "builder/scenario_files.h"
 
 namespace sb {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "builder/diagnostics.h"
+#include "check/diagnostics.h"
 
 namespace sb {
 

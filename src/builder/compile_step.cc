@@ -8,14 +8,14 @@
 namespace sb {
 
 compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system& fs,
-                                  const std::string& folder, write_policy policy, reader_log* log) {
+                                  const std::string& folder, write_policy policy, build_observer* seen) {
   compile_result result;
   model.geometry_flag = j;
   model.error_code = 0;
   clear_scenario_table(model);
 
-  reader_result read = memorizza_dati(model, fs, folder, log);
-  if (log) log->reader_fault = read.error;
+  reader_result read = memorizza_dati(model, fs, folder, seen);
+  if (seen) seen->reader_done(read.error);
   result.error = std::move(read.error);
   if (!read.io) {
     result.io = read.io;
@@ -25,7 +25,7 @@ compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system
   if (!model.has_cells()) return result;
 
   // The pass's last fault stands over the reader's.
-  if (std::optional<build_error> pass = signal_protection_pass(model, log ? &log->pass_faults : nullptr))
+  if (std::optional<build_error> pass = signal_protection_pass(model, seen))
     result.error = std::move(pass);
 
   if (const error stop = stamp_integrity(model); stop != error::none) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "builder/error_codes.h"
-#include "builder/reader_log.h"
+#include "builder/build_observer.h"
 #include "builder/scenario_model.h"
 #include "platform/file_system.h"
 
@@ -25,9 +25,9 @@ struct compile_result {
 
 // `j` becomes `geometry_flag`. Clears `error_code` and the table, reads the
 // texts from `folder`, completes and stamps the model, writes the files.
-// With a log, also records what the reader saw and every fault of the
-// protection pass; the build is the same.
+// With an observer, tells it what the reader and the protection pass did;
+// the build is the same.
 compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system& fs,
-                                  const std::string& folder, write_policy policy, reader_log* log = nullptr);
+                                  const std::string& folder, write_policy policy, build_observer* seen = nullptr);
 
 }  // namespace sb

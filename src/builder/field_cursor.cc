@@ -35,7 +35,7 @@ void field_cursor::begin_field(std::string_view what) {
 }
 
 void field_cursor::seen(size_t start, size_t end) {
-  if (trace_ != nullptr) trace_->push_back({field_line_, field_column_, start, end, line_});
+  if (trace_ != nullptr) trace_->field_read({field_line_, field_column_, start, end, line_});
 }
 
 std::string field_cursor::read_text() {

@@ -27,6 +27,13 @@ struct field_seen {
   int next_line = 0;  // the line the next field begins on
 };
 
+// Told of every field a cursor reads.
+class field_trace {
+ public:
+  virtual ~field_trace() = default;
+  virtual void field_read(const field_seen&) = 0;
+};
+
 class field_cursor {
  public:
   explicit field_cursor(std::string_view bytes) : bytes_(bytes) {}
@@ -38,7 +45,7 @@ class field_cursor {
   int column() const { return field_column_; }
   // Every field read from now on is also recorded here (for the check of
   // authors' texts); reading itself does not change.
-  void trace_into(std::vector<field_seen>* trace) { trace_ = trace; }
+  void trace_into(field_trace* trace) { trace_ = trace; }
   // Line the next field would begin on.
   int next_line() const { return line_; }
 
@@ -71,7 +78,7 @@ class field_cursor {
   size_t line_start_ = 0;
   int field_line_ = 1;
   int field_column_ = 1;
-  std::vector<field_seen>* trace_ = nullptr;
+  field_trace* trace_ = nullptr;
 };
 
 // Keyword tests: substring, ASCII case folded or exact.

@@ -31,11 +31,13 @@ struct line_reader {
   int& board_slot;
   running_value gradient;
   int64_t plan_next = 2;
+  // Where each progression row was read, as rows 81 to 83 hold them.
+  std::array<source_place, 3>& progression_rows;
 
   void fill_gradients_until(int64_t n) {
     gradient.fill_until(n, int64_t{m.last_cell} + 1, [this](int64_t k) { store_gradient(k); });
   }
-  void store_gradient(int64_t k) { p.cell(k).gradient_code = low8(int64_t{gradient.value} + 100); }
+  void store_gradient(int64_t k) { p.cell(k).gradient_code = gradient_code_of(gradient.value); }
 
   bool find_general() {
     for (;;) {
@@ -43,7 +45,7 @@ struct line_reader {
       const std::string field = p.in.read_text();
       if (p.in.at_end()) return false;
       if (contains_folded(field, "[generale]")) {
-        if (p.log) p.log->generale_field = p.log->fields.size() - 1;
+        if (p.seen) p.seen->generale_found();
         return true;
       }
     }
@@ -79,51 +81,51 @@ struct line_reader {
 
   // One field of the general block and the rows it names. False when the
   // block ends with it.
+  // A row of the general block, when the field names it.
+  template <typename Read>
+  row_end general(const std::string& f, keyword_id id, Read read) {
+    const keyword_info& k = keyword(id);
+    if (!field_names(k, f)) return row_end::done;
+    p.open_row(k, true);
+    const row_end r = read();
+    p.close_row();
+    return r;
+  }
+
+  // Every row of the general block is tested on each of its fields, in
+  // the table's order, and the field may name several.
   row_end general_row(const std::string& f) {
     auto& t = m.scenario_table;
-    if (contains_folded(f, "percorso") && contains_folded(f, "lunghezza")) {
-      p.open_row("lunghezza percorso", 1, true);
-      const row_end r = route_length_row();
-      p.close_row();
-      if (r == row_end::failed) return row_end::failed;
-    }
+    if (general(f, keyword_id::route_length, [this] { return route_length_row(); }) == row_end::failed)
+      return row_end::failed;
     const struct {
-      const char* word;
-      const char* keyword;
+      keyword_id id;
       int row;
-    } progressions[] = {{"tre", "progressiva chilometrica tre", table_row::progression_largest},
-                        {"due", "progressiva chilometrica due", table_row::progression_middle},
-                        {"uno", "progressiva chilometrica uno", table_row::progression_smallest}};
+    } progressions[] = {{keyword_id::progression_tre, table_row::progression_largest},
+                        {keyword_id::progression_due, table_row::progression_middle},
+                        {keyword_id::progression_uno, table_row::progression_smallest}};
     for (const auto& prog : progressions)
-      if (contains_exact(f, prog.word) && contains_exact(f, "progressiva")) {
-        p.open_row(prog.keyword, 3, true);
+      general(f, prog.id, [&] {
         table_entry& r = t[static_cast<size_t>(prog.row)];
         r.range_start = p.in.read_int32();
         r.range_end = p.in.read_int32();
         r.position = p.in.read_int32();
-        p.close_row();
-      }
+        progression_rows[static_cast<size_t>(prog.row - table_row::progression_largest)] = {p.row_line, p.row_column};
+        return row_end::done;
+      });
     table_entry& scenery = t[table_row::scenery_and_identity];
     const struct {
-      const char* word;
-      const char* keyword;
+      keyword_id id;
       int32_t table_entry::*field;
-    } sceneries[] = {{"uno", "sfondo uno", &table_entry::range_start},
-                     {"due", "sfondo due", &table_entry::position},
-                     {"tre", "sfondo tre", &table_entry::range_end}};
+    } sceneries[] = {{keyword_id::sfondo_uno, &table_entry::range_start},
+                     {keyword_id::sfondo_due, &table_entry::position},
+                     {keyword_id::sfondo_tre, &table_entry::range_end}};
     for (const auto& sc : sceneries)
-      if (contains_exact(f, "sfondo") && contains_exact(f, sc.word)) {
-        p.open_row(sc.keyword, 1, true);
+      general(f, sc.id, [&] {
         scenery.*sc.field = p.in.read_int32();
-        p.close_row();
-      }
-    if (contains_exact(f, "segnali") && contains_exact(f, "ripetizione")) {
-      p.open_row("ripetizione segnali", 2, true);
-      const row_end r = repetition_row(f);
-      p.close_row();
-      return r;
-    }
-    return row_end::done;
+        return row_end::done;
+      });
+    return general(f, keyword_id::repetition, [&] { return repetition_row(f); });
   }
 
   bool read_general_block() {
@@ -131,18 +133,25 @@ struct line_reader {
       if (p.in.at_end()) return true;
       m.current_field = p.in.read_text();
       if (p.in.at_end()) return true;
-      for (int i = 0; i < 10 && contains_exact(m.current_field, "-"); ++i) m.current_field = p.in.read_text();
-      p.keyword_read();
+      // The general block passes over more comment fields than the body.
+      constexpr int comments_allowed = 10;
+      int comments = 0;
+      for (; comments < comments_allowed && contains_exact(m.current_field, "-"); ++comments)
+        m.current_field = p.in.read_text();
+      p.keyword_read(comments, comments_allowed);
       if (general_row(m.current_field) == row_end::failed) return false;
       if (is_section_header(m.current_field)) {
-        if (p.log) p.log->general_block_end = p.log->keyword_fields.back();
+        if (p.seen) p.seen->general_block_ended();
         return true;
       }
     }
   }
 
   row_end gradient_row() {
-    return running_row(p, gradient, int64_t{m.last_cell} + 1, [this](int64_t k) { store_gradient(k); });
+    const row_end r = running_row(p, gradient, int64_t{m.last_cell} + 1, [this](int64_t k) { store_gradient(k); });
+    if (r == row_end::done)
+      p.stored(1, gradient.value, gradient_per_mille(gradient_code_of(gradient.value)), stored_how::wrapped);
+    return r;
   }
 
   // Extends the plan with straight steps up to point `to`, then curve
@@ -178,7 +187,7 @@ struct line_reader {
     if (p.beyond_line(inizio, 100)) return p.beyond(inizio);
     if (m.mountain_count >= mountain_capacity)
       p.unreadable("more than " + std::to_string(mountain_capacity) + " mountain zones");
-    memo_montagna(m, inizio, fine, tipo);
+    memo_montagna(m, inizio, fine, tipo, p.seen);
     return row_end::done;
   }
 
@@ -188,7 +197,8 @@ struct line_reader {
     const int32_t posizione = v[0];
     if (p.beyond_line(posizione, 100)) return p.beyond(posizione);
     if (const fit f = indicator_fits(m, posizione); f != fit::fits) return p.beyond(posizione, f);
-    const error e = memo_indicatori_v_max(m, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+    p.landed(0, posizione, item_cell(posizione), item_grid_chainage(item_cell(posizione)));
+    const error e = memo_indicatori_v_max(m, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], p.seen);
     if (e == error::unreadable_text) p.unreadable("a packed board speed does not fit 16 bits");
     if (e != error::none) return p.fail(e, posizione);
     return row_end::done;
@@ -201,27 +211,25 @@ struct line_reader {
       throw read_failure{"a board text longer than " + std::to_string(longest_text) + " bytes", p.in.line()};
     if (p.beyond_line(chainage, 100)) return p.beyond(chainage);
     if (const fit f = indicator_fits(m, chainage); f != fit::fits) return p.beyond(chainage, f);
-    track_cell& cell = p.cell(item_cell(chainage));
-    if (!is_free(cell)) return p.fail(error::board_cell_taken, chainage);
+    const int64_t k = item_cell(chainage);
+    p.landed(0, chainage, k, item_grid_chainage(k));
+    track_cell& cell = p.cell(k);
+    if (!is_free(cell)) {
+      p.refused(k);
+      return p.fail(error::board_cell_taken, chainage);
+    }
     if (board_slot < table_row::first_station) return p.fail(error::too_many_stations, chainage);
     cell.kind = cell_kind::indication_board;
+    p.taken(k, cell.kind);
     cell.value_1 = static_cast<int16_t>(board_slot);
     m.scenario_table[static_cast<size_t>(board_slot)].text = m.current_field;
+    p.table_row_filled(board_slot);
     --board_slot;
     return row_end::done;
   }
 
   // Only the board row changes the keyword field, and it comes last.
-  std::array<row_test<line_reader>, 5> tests_for(const std::string& k) const {
-    return {{
-        {contains_folded(k, "pendenza"), &line_reader::gradient_row, "pendenza", 2},
-        {m.geometry_flag != 0 && contains_folded(k, "curva"), &line_reader::curve_row, "curva", 2},
-        {contains_folded(k, "montagna"), &line_reader::mountain_row, "montagna", 3},
-        {contains_folded(k, "indicatori_v"), &line_reader::indicator_row, "indicatori_vmax", 9},
-        {contains_folded(k, "cartello") && contains_folded(k, "indicat"), &line_reader::board_row,
-         "cartello_indicatore", 2},
-    }};
-  }
+  static const std::array<row_test<line_reader>, 5> rows;
 
   // The fills that close the body, whether it reached the end of the text
   // or an item beyond the cells.
@@ -237,8 +245,14 @@ struct line_reader {
       return;
     }
     if (!read_general_block()) return;
-    if (!progressive_ordina(m))
-      throw read_failure{"a kilometric progression's value + 100 does not fit 32 bits", 0};
+    const progression_order order = progressive_ordina_traced(m);
+    std::array<source_place, 3> read_at = progression_rows;
+    for (size_t i = 0; i < 3; ++i)
+      progression_rows[i] = order.origin[i] < 0 ? source_place{} : read_at[static_cast<size_t>(order.origin[i])];
+    if (!order.fits) {
+      const source_place at = progression_rows[static_cast<size_t>(order.overflowed - table_row::progression_largest)];
+      throw read_failure{"a kilometric progression's value + 100 does not fit 32 bits", at.line, at.column};
+    }
     m.mountain_count = 0;
     board_slot = table_row::first_board;
     if (m.track_plan.exists()) seed_track_plan(m.track_plan);
@@ -247,13 +261,21 @@ struct line_reader {
   }
 };
 
+const std::array<row_test<line_reader>, 5> line_reader::rows{{
+    {keyword_id::pendenza, &line_reader::gradient_row},
+    {keyword_id::curva, &line_reader::curve_row},
+    {keyword_id::montagna, &line_reader::mountain_row},
+    {keyword_id::indicatori_vmax, &line_reader::indicator_row},
+    {keyword_id::cartello_indicatore, &line_reader::board_row},
+}};
+
 }  // namespace
 }  // namespace reader
 
 phase_outcome read_line_text(scenario_model& model, std::string_view text, const text_names& names,
-                             int& board_slot, text_seen* log) {
-  reader::phase p(model, text, names.line, log);
-  reader::line_reader r{p, model, board_slot, {}};
+                             line_carry& carry, build_observer* seen) {
+  reader::phase p(model, text, names.line, text_role::line, seen);
+  reader::line_reader r{p, model, carry.board_slot, {}, 2, carry.progression_rows};
   return reader::run_guarded(p, [&r] { r.read(); });
 }
 

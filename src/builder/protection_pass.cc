@@ -21,13 +21,14 @@ constexpr int signal_search_cells = 12;    // cells searched after a slowdown
 // incomplete or inconsistent array can never be read or written past its end.
 class protection_pass {
  public:
-  protection_pass(scenario_model& model, int64_t last, std::vector<build_error>* all)
-      : model_(model), cells_(model.cells), last_(last), all_(all) {}
+  protection_pass(scenario_model& model, int64_t last, build_observer* seen)
+      : model_(model), cells_(model.cells), last_(last), seen_(seen) {}
 
   std::optional<build_error> run() {
     const int64_t last_p = last_ - 2;
     for (int64_t p = 1; p <= last_p; ++p) {
       const uint8_t kind = cells_[at(p)].kind;
+      slowdown_ = p;
       if (kind == cell_kind::slowdown_warning) {
         signals_before_warning(p);
       } else if (kind == cell_kind::slowdown_start) {
@@ -47,19 +48,21 @@ class protection_pass {
     track_cell& c = cells_[at(i)];
     c.kind = cell_kind::reduction_point;
     c.value_1 = reduction_value;
+    if (seen_) seen_->point_added(i, slowdown_, false);
   }
   // An existing point keeps its own value when it is already lower.
   void cap(int64_t i) {
     track_cell& c = cells_[at(i)];
     c.value_1 = static_cast<int16_t>(minimo(reduction_value, c.value_1));
+    if (seen_) seen_->point_added(i, slowdown_, true);
   }
   // Only the last error of the pass is kept.
-  void record(error code, int64_t cell) {
+  void record(error code, int64_t cell, std::optional<int64_t> signal = std::nullopt) {
     const auto chainage = static_cast<int32_t>(chainage_of_cell(cell));
     model_.error_code = code_of(code);
     model_.error_position = chainage;
     last_error_ = build_error{code, chainage, {}, 0, {}};
-    if (all_) all_->push_back(*last_error_);
+    if (seen_) seen_->pass_fault(*last_error_, slowdown_, signal);
   }
 
   // Signals before a warning point: every signal within 20 cells before the
@@ -80,7 +83,7 @@ class protection_pass {
       } else if (kind_at(d - 2, cell_kind::reduction_point)) {
         cap(d - 2);
       } else {
-        record(error::no_room_before_warning, d);
+        record(error::no_room_before_warning, d, d);
       }
     }
   }
@@ -160,7 +163,7 @@ class protection_pass {
       } else if (free_at(n - 1)) {
         place(n - 1);
       } else {
-        record(error::no_room_along_slowdown, k);
+        record(error::no_room_along_slowdown, k, i);
       }
       return;
     }
@@ -170,16 +173,17 @@ class protection_pass {
   std::vector<track_cell>& cells_;
   const int64_t last_;
   std::optional<build_error> last_error_;
-  std::vector<build_error>* all_;
+  build_observer* seen_;
+  int64_t slowdown_ = 0;  // the warning or start cell whose rules run
 };
 
 }  // namespace
 
-std::optional<build_error> signal_protection_pass(scenario_model& model, std::vector<build_error>* all) {
+std::optional<build_error> signal_protection_pass(scenario_model& model, build_observer* seen) {
   if (model.cells.empty()) return std::nullopt;
   const int64_t last =
       std::min<int64_t>(model.last_cell, static_cast<int64_t>(model.cells.size()) - 1);
-  return protection_pass(model, last, all).run();
+  return protection_pass(model, last, seen).run();
 }
 
 }  // namespace sb

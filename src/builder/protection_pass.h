@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "builder/build_observer.h"
 #include "builder/error_codes.h"
 #include "builder/scenario_model.h"
 
@@ -13,7 +14,8 @@ namespace sb {
 // and `error_position` and goes on. Returns the last fault recorded, which
 // stands over any earlier one. Does nothing when the cells were never
 // created.
-// Every fault also goes to `all` when it is given.
-std::optional<build_error> signal_protection_pass(scenario_model& model, std::vector<build_error>* all = nullptr);
+// An observer is told of every point placed or lowered and of every fault,
+// with the cells they concern.
+std::optional<build_error> signal_protection_pass(scenario_model& model, build_observer* seen = nullptr);
 
 }  // namespace sb

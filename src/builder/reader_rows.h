@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "builder/field_cursor.h"
-#include "builder/reader_log.h"
+#include "builder/build_observer.h"
+#include "builder/keywords.h"
 #include "builder/recorders.h"
 #include "builder/rounding.h"
 #include "builder/scenario_model.h"
@@ -25,21 +27,21 @@ enum class row_end {
 
 // One phase reading one text.
 struct phase {
-  phase(scenario_model& model, std::string_view text, const std::string& file_name, text_seen* seen)
-      : m(model), file(file_name), in(text), log(seen) {
-    if (log == nullptr) return;
-    log->file = file_name;
-    log->text = std::string(text);
-    log->read = true;
-    in.trace_into(&log->fields);
+  phase(scenario_model& model, std::string_view text, const std::string& file_name, text_role role,
+        build_observer* observer)
+      : m(model), file(file_name), in(text), seen(observer) {
+    if (seen == nullptr) return;
+    seen->text_begun(role, file_name, text);
+    in.trace_into(seen);
   }
 
   scenario_model& m;
   const std::string& file;  // the text being read, as messages name it
   field_cursor in;
-  text_seen* log;    // null unless the check asked for one
-  int row_line = 0;  // line of the row being read
+  build_observer* seen;  // null unless someone watches the build
+  int row_line = 0;      // place of the keyword field of the row being read
   int row_column = 0;
+  bool row_open = false;
   phase_outcome outcome;
 
   // Records a fault of the current row, in the model and in the outcome.
@@ -61,48 +63,64 @@ struct phase {
     return row_end::beyond;
   }
 
-  // The field just read is the keyword field of what follows.
-  void keyword_read() {
+  // The field just read is the keyword field of what follows, found after
+  // passing over `comments` of the `allowed` comment fields.
+  void keyword_read(int comments, int allowed) {
     row_line = in.line();
     row_column = in.column();
-    if (log) log->keyword_fields.push_back(log->fields.size() - 1);
+    if (seen) seen->keyword_field(comments, allowed);
   }
-  // A row opens on the keyword field just read, with `due` values.
-  void open_row(const char* keyword, size_t due, bool general = false) {
-    if (!log) return;
+  // A row opens on the keyword field just read.
+  void open_row(const keyword_info& k, bool general = false) {
     row_open = true;
-    row_seen r;
-    r.keyword = keyword;
-    r.keyword_field = log->keyword_fields.empty() ? 0 : log->keyword_fields.back();
-    r.first_value = log->fields.size();
-    r.values_due = due;
-    r.in_general_block = general;
-    log->rows.push_back(std::move(r));
-    if (!m.cells.empty()) kinds_before.assign(m.cells.size(), 0);
-    for (size_t i = 0; i < m.cells.size(); ++i) kinds_before[i] = m.cells[i].kind;
+    if (seen) seen->row_opened(k, general);
   }
-  // The open row's values are read, or its reading stopped: what it read
-  // and the cells it took.
+  // The open row's values are read, or its reading stopped.
   void close_row(bool complete = true) {
-    if (!log || !row_open) return;
+    if (!row_open) return;
     row_open = false;
-    row_seen& r = log->rows.back();
-    r.values_read = log->fields.size() - r.first_value;
-    r.complete = complete && r.values_read == r.values_due;
-    if (kinds_before.size() != m.cells.size()) return;
-    for (size_t i = 0; i < m.cells.size(); ++i)
-      if (m.cells[i].kind != kinds_before[i]) r.placed.emplace_back(static_cast<int64_t>(i), m.cells[i].kind);
+    if (seen) seen->row_closed(complete);
   }
-  std::vector<uint8_t> kinds_before;
-  bool row_open = false;
-  // An unreadable text, with what made it so.
-  [[noreturn]] void unreadable(std::string detail) const { throw read_failure{std::move(detail), row_line}; }
+  // What the open row's item did with the cells and its values.
+  void taken(int64_t cell, uint8_t kind) const {
+    if (seen) seen->cell_taken(cell, kind);
+  }
+  void refused(int64_t cell) const {
+    if (seen) seen->cell_refused(cell);
+  }
+  void stored(size_t value, int64_t written, int64_t kept, stored_how how, int64_t into = -1,
+              std::string_view what = {}) const {
+    if (seen && written != kept) seen->value_stored({value, written, kept, how, into, what});
+  }
+  // A chainage of the open row off the 50 m grid lands in this cell, the
+  // cell of the chainage `grid` on the grid.
+  void landed(size_t value, int64_t chainage, int64_t into, int64_t grid) const {
+    if (seen && chainage % metres_per_cell != 0)
+      seen->value_stored({value, chainage, grid, stored_how::landed, into, {}});
+  }
+  // The open row's item went into this row of the table.
+  void table_row_filled(int row) const {
+    if (seen) seen->table_row_filled(row);
+  }
+
+  // An unreadable text, with what made it so, at the open row.
+  [[noreturn]] void unreadable(std::string detail) const {
+    throw read_failure{std::move(detail), row_line, row_column};
+  }
 
   // A cell the reader writes; one outside the array is an unreadable text
-  // of no single row, never a write outside it.
+  // at the row that asked for it, never a write outside it.
   track_cell& cell(int64_t k) const {
-    if (m.cells.empty()) throw read_failure{"no route length before the items of the line", 0};
-    if (k < 0 || k > m.last_cell) throw read_failure{"cell " + std::to_string(k) + " lies outside the line", 0};
+    if (m.cells.empty()) {
+      if (!row_open)
+        throw read_failure{"the line text gives no route length: its general block must have a "
+                           "`lunghezza percorso` row",
+                           0, 0};
+      throw read_failure{"no route length before this item: the line text's general block must give one",
+                         row_line, row_column};
+    }
+    if (k < 0 || k > m.last_cell)
+      throw read_failure{"cell " + std::to_string(k) + " lies outside the line", row_line, row_column};
     return m.cells[static_cast<size_t>(k)];
   }
 
@@ -117,6 +135,8 @@ struct phase {
 struct running_value {
   int64_t fill = 0;   // the next cell to fill
   int32_t value = 0;  // in force; nothing is before the first row
+  int line = 0;       // the keyword field of the row that put it in force
+  int column = 0;
 
   // Cells from `fill` until `n`, at least one, through `store`.
   template <typename Store>
@@ -137,8 +157,11 @@ row_end running_row(phase& p, running_value& v, int64_t guard, Store store) {
   const int32_t next = p.in.read_int32();
   if (p.beyond_line(at, 100)) return p.beyond(at);
   const int64_t n = round_div(at, metres_per_cell);
+  p.landed(0, at, n, chainage_of_cell(n));
   if (n > 0) v.fill_until(n, guard, store);
   v.value = next;
+  v.line = p.row_line;
+  v.column = p.row_column;
   return row_end::done;
 }
 
@@ -150,34 +173,44 @@ inline bool next_keyword_field(phase& p, std::string& field) {
   if (in.at_end()) return false;
   field = in.read_text();
   if (in.at_end()) return false;
-  for (int i = 0; i < 2 && contains_exact(field, "-"); ++i) {
+  constexpr int comments_allowed = 2;
+  int comments = 0;
+  for (; comments < comments_allowed && contains_exact(field, "-"); ++comments) {
     field = in.read_text();
     if (in.at_end()) return false;
   }
-  p.keyword_read();
+  p.keyword_read(comments, comments_allowed);
   return true;
 }
 
+// A row of the keyword table and the function of its reader that reads it.
 template <class Reader>
 struct row_test {
-  bool matches;
+  keyword_id id;
   row_end (Reader::*read)();
-  const char* keyword;  // the row as the format names it
-  size_t values;        // how many values it reads
 };
 
-// The body of either text: every keyword test is tried on each keyword
-// field in order, each matching row reading its own fields. False when a
-// row ended the reader.
+// The body of either text: every keyword of the text is tested on each
+// keyword field in the table's order, each matching row reading its own
+// fields. All tests look at the field as it was read, before any row.
+// False when a row ended the reader.
 template <class Reader>
 bool read_body(Reader& reader) {
   phase& p = reader.p;
+  constexpr size_t count = std::tuple_size_v<decltype(Reader::rows)>;
   for (;;) {
     if (!next_keyword_field(p, p.m.current_field)) return true;
-    for (const row_test<Reader>& test : reader.tests_for(p.m.current_field)) {
-      if (!test.matches) continue;
-      p.open_row(test.keyword, test.values);
-      const row_end r = (reader.*test.read)();
+    std::array<bool, count> matches{};
+    for (size_t i = 0; i < count; ++i) matches[i] = field_names(keyword(Reader::rows[i].id), p.m.current_field);
+    for (size_t i = 0; i < count; ++i) {
+      if (!matches[i]) continue;
+      const keyword_info& k = keyword(Reader::rows[i].id);
+      if (k.needs_plan && p.m.geometry_flag == 0) {
+        if (p.seen) p.seen->row_passed_over(k);
+        continue;
+      }
+      p.open_row(k);
+      const row_end r = (reader.*Reader::rows[i].read)();
       p.close_row();
       if (r == row_end::beyond) return true;
       if (r == row_end::failed) return false;
@@ -197,7 +230,7 @@ phase_outcome run_guarded(phase& p, Body body) {
     p.fail(error::unreadable_text);
     p.outcome.error->detail = f.detail;
   }
-  if (p.log) p.log->fault = p.outcome.error;
+  if (p.seen && p.outcome.error) p.seen->reader_fault(*p.outcome.error);
   return p.outcome;
 }
 

@@ -21,8 +21,8 @@ void clear_scenario_table(scenario_model& model) {
 
 namespace {
 
-// a × 10 + b on the low 16 bits of both, keeping the low 16 bits.
-int16_t ten_times_plus(int32_t a, int32_t b) { return low16(int64_t{low16(a)} * 10 + low16(b)); }
+// a × 10 + b on the low 16 bits of both.
+int64_t ten_times_plus(int32_t a, int32_t b) { return int64_t{low16(a)} * 10 + low16(b); }
 
 // The packed value back as (value ÷ 10, value mod 10), as the packing
 // would give it for digits 0 to 9.
@@ -33,11 +33,18 @@ void split_tens(int16_t packed, int64_t& tens, int64_t& units) {
 
 }  // namespace
 
+int64_t speed_code_of(int64_t kmh) { return round_div(kmh, 5); }
+
+std::array<int64_t, 4> signal_sums(int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx,
+                                   int32_t d1, int32_t d2, int32_t d3) {
+  const int16_t sides = low16(int64_t{low16(sx)} * 3 + low16(dx));
+  return {ten_times_plus(s1, d1), ten_times_plus(s2, d2), ten_times_plus(s3, d3), ten_times_plus(rapp, sides)};
+}
+
 packed_values pack_signal(int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx,
                           int32_t d1, int32_t d2, int32_t d3) {
-  const int16_t sides = low16(int64_t{low16(sx)} * 3 + low16(dx));
-  return {ten_times_plus(s1, d1), ten_times_plus(s2, d2), ten_times_plus(s3, d3),
-          ten_times_plus(rapp, sides)};
+  const std::array<int64_t, 4> sums = signal_sums(sx, s1, s2, s3, rapp, dx, d1, d2, d3);
+  return {low16(sums[0]), low16(sums[1]), low16(sums[2]), low16(sums[3])};
 }
 
 signal_values unpack_signal(const track_cell& c) {

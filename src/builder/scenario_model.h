@@ -224,6 +224,11 @@ inline int64_t gradient_per_mille(uint8_t gradient_code) { return int64_t{gradie
 inline int16_t low16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
 inline uint8_t low8(int64_t v) { return static_cast<uint8_t>(v); }
 
+// What a cell keeps of a speed limit: round(km/h / 5), before the test that
+// it fits a byte. And of a gradient: per mille + 100, its low 8 bits.
+int64_t speed_code_of(int64_t kmh);
+inline uint8_t gradient_code_of(int64_t per_mille) { return low8(per_mille + 100); }
+
 // A signal's four packed values: side value × 10 + other side's digit.
 // The two side codes share one digit as sx × 3 + dx, so they are given
 // back only as that sum.
@@ -235,6 +240,9 @@ struct packed_values {
   int16_t value_1, value_2, value_3, value_4;
   bool operator==(const packed_values&) const = default;
 };
+// The four sums, before each keeps its low 16 bits.
+std::array<int64_t, 4> signal_sums(int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx,
+                                   int32_t d1, int32_t d2, int32_t d3);
 packed_values pack_signal(int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx,
                           int32_t d1, int32_t d2, int32_t d3);
 signal_values unpack_signal(const track_cell& c);

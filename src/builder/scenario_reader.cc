@@ -14,7 +14,7 @@ io_result remove_text(file_system& fs, const std::string& path) {
 
 }  // namespace
 
-reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::string& folder, reader_log* log) {
+reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::string& folder, build_observer* seen) {
   const scenario_identity id{m.route_name, m.train_number};
   const text_names names{line_file_name(id), train_file_name(id)};
   const std::string line_path = join_path(folder, names.line), train_path = join_path(folder, names.train);
@@ -40,10 +40,11 @@ reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::stri
     }
     m.error_code = code_of(error::no_line_file);
     result.error = build_error{error::no_line_file, std::nullopt, names.line, 0, {}};
+    if (seen) seen->reader_fault(*result.error);
     return result;
   }
-  int board_slot = table_row::first_board;
-  if (!finish(read_line_text(m, text, names, board_slot, log ? &log->line : nullptr), line_path)) return result;
+  line_carry carry;
+  if (!finish(read_line_text(m, text, names, carry, seen), line_path)) return result;
 
   if (io_result r = fs.read_file(train_path, text, largest_source_text); !r) {
     if (!r.not_found()) {
@@ -52,9 +53,10 @@ reader_result memorizza_dati(scenario_model& m, file_system& fs, const std::stri
     }
     m.error_code = code_of(error::unreadable_text);
     result.error = build_error{error::unreadable_text, std::nullopt, names.train, 0, "the train file does not exist"};
+    if (seen) seen->reader_fault(*result.error);
     return result;
   }
-  finish(read_train_text(m, text, names, board_slot, log ? &log->train : nullptr), train_path);
+  finish(read_train_text(m, text, names, carry, seen), train_path);
   return result;
 }
 

@@ -4,12 +4,13 @@
 // `memorizza_dati`, reads and deletes the files.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "builder/error_codes.h"
-#include "builder/reader_log.h"
+#include "builder/build_observer.h"
 #include "builder/scenario_model.h"
 #include "platform/file_system.h"
 
@@ -28,14 +29,25 @@ struct text_names {
   std::string train;
 };
 
-// The line text. Sets `board_slot` to the next free board row, which the
-// train phase needs.
+// A place in a text: line and column from 1, 0 when none.
+struct source_place {
+  int line = 0;
+  int column = 0;
+};
+
+// What the line text hands on to the train text: the next free board row,
+// and where each kilometric progression now in rows 81 to 83 was read
+// (the train text's end steps check them).
+struct line_carry {
+  int board_slot = table_row::first_board;
+  std::array<source_place, 3> progression_rows{};
+};
+
 phase_outcome read_line_text(scenario_model& model, std::string_view text, const text_names& names,
-                             int& board_slot, text_seen* log = nullptr);
-// The train text, after the line text; its end steps check the line text's
-// kilometric progressions.
+                             line_carry& carry, build_observer* seen = nullptr);
+// The train text, after the line text.
 phase_outcome read_train_text(scenario_model& model, std::string_view text, const text_names& names,
-                              int board_slot, text_seen* log = nullptr);
+                              const line_carry& carry, build_observer* seen = nullptr);
 
 struct reader_result {
   io_result io;                      // an input/output failure that ended the run
@@ -44,8 +56,8 @@ struct reader_result {
 
 // Reads folder/R_linea.txt and folder/R_T-.txt into `model`, records the
 // first failure, and deletes each text once read (when `fs` deletes). With
-// a log, also records what it saw in each text.
+// an observer, tells it what it sees in each text.
 reader_result memorizza_dati(scenario_model& model, file_system& fs, const std::string& folder,
-                             reader_log* log = nullptr);
+                             build_observer* seen = nullptr);
 
 }  // namespace sb

@@ -16,6 +16,7 @@ struct train_reader {
   phase& p;
   scenario_model& m;
   const text_names& names;
+  const line_carry& carry;
   int board_slot;
   int station_row = table_row::first_station;
   running_value speed;
@@ -43,10 +44,13 @@ struct train_reader {
     return row::done;
   }
 
+  // The fault belongs to the row that put the speed in force, whichever
+  // row's fill meets it.
   uint8_t speed_code() const {
-    const int64_t code = round_div(speed.value, 5);
+    const int64_t code = speed_code_of(speed.value);
     if (code < 0 || code > 255)
-      p.unreadable("speed " + std::to_string(speed.value) + " km/h does not fit a cell's speed code");
+      throw read_failure{"speed " + std::to_string(speed.value) + " km/h does not fit a cell's speed code",
+                         speed.line, speed.column};
     return static_cast<uint8_t>(code);
   }
 
@@ -64,10 +68,14 @@ struct train_reader {
     return row::done;
   }
   row speed_row() {
-    return running_row(p, speed, m.last_cell, [this](int64_t k) { store_speed(k); });
+    const row r = running_row(p, speed, m.last_cell, [this](int64_t k) { store_speed(k); });
+    if (r == row::done) p.stored(1, speed.value, speed_code_of(speed.value) * 5, stored_how::rounded);
+    return r;
   }
   row adhesion_row() {
-    return running_row(p, adhesion, int64_t{m.last_cell} + 1, [this](int64_t k) { store_adhesion(k); });
+    const row r = running_row(p, adhesion, int64_t{m.last_cell} + 1, [this](int64_t k) { store_adhesion(k); });
+    if (r == row::done) p.stored(1, adhesion.value, low8(adhesion.value), stored_how::wrapped);
+    return r;
   }
   row clock_row() {
     table_entry& r = m.scenario_table[table_row::repetition_and_clock];
@@ -86,7 +94,9 @@ struct train_reader {
     const int32_t posizione = v[0];
     if (p.beyond_line(posizione, 100)) return p.beyond(posizione);
     if (const fit f = signal_fits(m, posizione); f != fit::fits) return p.beyond(posizione, f);
-    const error e = memo_segnale(m, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+    p.landed(0, posizione, item_cell(posizione), item_grid_chainage(item_cell(posizione)));
+    const error e =
+        memo_segnale(m, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], p.seen);
     return after_recorder(e, posizione);
   }
   row slowdown_row() {
@@ -95,7 +105,8 @@ struct train_reader {
     const int32_t posizione = v[0];
     if (p.beyond_line(posizione, 100)) return p.beyond(posizione);
     if (const fit f = slowdown_fits(m, posizione, v[2], v[4]); f != fit::fits) return p.beyond(posizione, f);
-    const error e = memo_rallentamento(m, posizione, v[1], v[2], v[3], v[4], v[5]);
+    p.landed(0, posizione, item_cell(posizione), item_grid_chainage(item_cell(posizione)));
+    const error e = memo_rallentamento(m, posizione, v[1], v[2], v[3], v[4], v[5], p.seen);
     return after_recorder(e, posizione);
   }
   row reduction_row() {
@@ -105,14 +116,20 @@ struct train_reader {
     // Without the + 1 that boards and signals take.
     const int64_t k = round_div(at, metres_per_cell);
     if (k < 0 || k > m.last_cell) return p.beyond(at, k < 0 ? fit::before_origin : fit::beyond_end);
+    p.landed(0, at, k, chainage_of_cell(k));
     track_cell& cell = p.cell(k);
-    if (!is_free(cell)) return p.fail(error::reduction_cell_taken, at);
+    if (!is_free(cell)) {
+      p.refused(k);
+      return p.fail(error::reduction_cell_taken, at);
+    }
     if (w < 1) {
       cell.kind = cell_kind::reduction_point_no_value;
     } else {
       cell.kind = cell_kind::reduction_point;
       cell.value_1 = low16(w);
+      p.stored(1, w, cell.value_1, stored_how::narrowed);
     }
+    p.taken(k, cell.kind);
     return row::done;
   }
 
@@ -176,9 +193,11 @@ struct train_reader {
         if (end > int64_t{50} * (k + 2))
           p.cell(round_div(end - int64_t{50} * (k + 1), 50)).approach_code = static_cast<uint8_t>(80 + k);
     if (end <= 100) return p.fail(error::station_near_origin);
-    track_cell& marker = p.cell(round_div(end - 50, 50));
+    const int64_t marker_cell = round_div(end - 50, 50);
+    track_cell& marker = p.cell(marker_cell);
     marker.kind = cell_kind::station_end;
     marker.value_1 = static_cast<int16_t>(station_row);
+    p.taken(marker_cell, marker.kind);
     return row::done;
   }
 
@@ -199,25 +218,13 @@ struct train_reader {
     if (station_row > table_row::first_station &&
         int64_t{s.range_start} - 350 < m.scenario_table[static_cast<size_t>(station_row - 1)].range_end)
       return p.fail(error::stations_too_close, s.position);
+    if (&s != &scratch) p.table_row_filled(station_row);
     ++station_row;
     if (station_row >= board_slot) return p.fail(error::too_many_stations);
     return row::done;
   }
 
-  std::array<row_test<train_reader>, 10> tests_for(const std::string& k) const {
-    return {{
-        {contains_folded(k, "frenata") && contains_folded(k, "massa"), &train_reader::braked_mass_row, "percentuale massa frenata", 1},
-        {contains_folded(k, "vetture"), &train_reader::coaches_row, "numero vetture", 1},
-        {contains_folded(k, "velocit"), &train_reader::speed_row, "velocita", 2},
-        {contains_folded(k, "aderenza"), &train_reader::adhesion_row, "aderenza", 2},
-        {contains_folded(k, "orologio"), &train_reader::clock_row, "orologio", 3},
-        {contains_folded(k, "sabbia"), &train_reader::sand_row, "sabbia", 1},
-        {contains_folded(k, "segnale"), &train_reader::signal_row, "segnale", 11},
-        {contains_folded(k, "rallentamento"), &train_reader::slowdown_row, "rallentamento", 6},
-        {contains_folded(k, "abbattimento"), &train_reader::reduction_row, "abbattimento", 2},
-        {contains_folded(k, "stazione"), &train_reader::station_row_read, "stazione", 17},
-    }};
-  }
+  static const std::array<row_test<train_reader>, 10> rows;
 
   // The fills that close the body and the check of the progressions,
   // whether the body reached the end of the text or an item beyond the
@@ -226,11 +233,15 @@ struct train_reader {
     const int64_t end = int64_t{m.last_cell} - 2, past_last = int64_t{m.last_cell} + 1;
     speed.fill_until(end, past_last, [this](int64_t k) { store_speed(k); });
     adhesion.fill_until(end, past_last, [this](int64_t k) { store_adhesion(k); });
+    // Every row off the grid is at fault; the last one found is the one
+    // the build keeps.
     for (int r = table_row::progression_largest; r <= table_row::progression_smallest; ++r) {
       const table_entry& prog = m.scenario_table[static_cast<size_t>(r)];
       if (prog.range_start % 50 != 0 || prog.range_end % 50 != 0) {
         m.error_code = code_of(error::progression_off_grid);
-        p.outcome.error = build_error{error::progression_off_grid, std::nullopt, names.line, 0, {}, 0, {}};
+        if (p.outcome.error && p.seen) p.seen->reader_fault(*p.outcome.error);
+        const source_place at = carry.progression_rows[static_cast<size_t>(r - table_row::progression_largest)];
+        p.outcome.error = build_error{error::progression_off_grid, std::nullopt, names.line, at.line, {}, at.column, {}};
       }
     }
   }
@@ -240,7 +251,7 @@ struct train_reader {
     while (!p.in.at_end()) {
       m.current_field = p.in.read_text();
       if (contains_folded(m.current_field, "[generale]")) {
-        if (p.log) p.log->generale_field = p.log->fields.size() - 1;
+        if (p.seen) p.seen->generale_found();
         break;
       }
     }
@@ -248,13 +259,26 @@ struct train_reader {
   }
 };
 
+const std::array<row_test<train_reader>, 10> train_reader::rows{{
+    {keyword_id::massa_frenata, &train_reader::braked_mass_row},
+    {keyword_id::vetture, &train_reader::coaches_row},
+    {keyword_id::velocita, &train_reader::speed_row},
+    {keyword_id::aderenza, &train_reader::adhesion_row},
+    {keyword_id::orologio, &train_reader::clock_row},
+    {keyword_id::sabbia, &train_reader::sand_row},
+    {keyword_id::segnale, &train_reader::signal_row},
+    {keyword_id::rallentamento, &train_reader::slowdown_row},
+    {keyword_id::abbattimento, &train_reader::reduction_row},
+    {keyword_id::stazione, &train_reader::station_row_read},
+}};
+
 }  // namespace
 }  // namespace reader
 
 phase_outcome read_train_text(scenario_model& model, std::string_view text, const text_names& names,
-                              int board_slot, text_seen* log) {
-  reader::phase p(model, text, names.train, log);
-  reader::train_reader r{p, model, names, board_slot, table_row::first_station, {}, {}};
+                              const line_carry& carry, build_observer* seen) {
+  reader::phase p(model, text, names.train, text_role::train, seen);
+  reader::train_reader r{p, model, names, carry, carry.board_slot, table_row::first_station, {}, {}};
   return reader::run_guarded(p, [&r] { r.read(); });
 }
 

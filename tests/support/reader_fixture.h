@@ -56,11 +56,11 @@ inline read_outcome read_scenario(const std::string& line, const std::string& tr
   o.m.scenario_table[table_row::scenery_and_identity].text = "Prova";
   o.m.scenario_table[table_row::repetition_and_clock].text = "7";
   const text_names names{"Prova_linea.txt", "Prova_7-.txt"};
-  int board_slot = table_row::first_board;
-  const phase_outcome line_end = read_line_text(o.m, line, names, board_slot);
+  line_carry carry;
+  const phase_outcome line_end = read_line_text(o.m, line, names, carry);
   o.error = line_end.error;
   if (line_end.reader_ends) return o;
-  if (const phase_outcome train_end = read_train_text(o.m, train, names, board_slot); train_end.error)
+  if (const phase_outcome train_end = read_train_text(o.m, train, names, carry); train_end.error)
     o.error = train_end.error;
   return o;
 }

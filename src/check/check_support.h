@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "builder/diagnostics.h"
-#include "builder/reader_log.h"
+#include "check/diagnostics.h"
+#include "check/reader_log.h"
 
 namespace sb::check {
 

@@ -1,6 +1,8 @@
 // The check of an author's scenario: every fault of its texts and every
-// warning, each at its place; and the build `compile` does, with its
-// warnings. Observing changes no byte of what a build writes.
+// warning, each at its place; and the build `compile` does, with what it
+// tells. The check's first build is the compile's, so what the check
+// reports begins with what compile reports. Watching a build changes no
+// byte of what it writes.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +10,7 @@
 #include <vector>
 
 #include "builder/compile_step.h"
-#include "builder/diagnostics.h"
+#include "check/diagnostics.h"
 #include "builder/scenario_files.h"
 #include "platform/file_system.h"
 

@@ -1,4 +1,4 @@
-#include "builder/check_support.h"
+#include "check/check_support.h"
 
 #include <algorithm>
 #include <array>
@@ -18,19 +18,7 @@ std::string_view token(const text_seen& t, const field_seen& f) {
   return std::string_view(t.text).substr(f.begin, f.end - f.begin);
 }
 
-std::string_view line_text(const text_seen& t, int line) {
-  const std::string_view text(t.text);
-  size_t start = 0;
-  for (int l = 1; l < line; ++l) {
-    const size_t lf = text.find('\n', start);
-    if (lf == std::string_view::npos) return {};
-    start = lf + 1;
-  }
-  size_t end = text.find('\n', start);
-  if (end == std::string_view::npos) end = text.size();
-  if (end > start && text[end - 1] == '\r') --end;
-  return text.substr(start, end - start);
-}
+std::string_view line_text(const text_seen& t, int line) { return t.line(line); }
 
 std::string quoted(std::string_view bytes, size_t most) { return quoted_for_message(bytes, most); }
 

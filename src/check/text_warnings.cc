@@ -1,13 +1,12 @@
-#include "builder/text_warnings.h"
+#include "check/text_warnings.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
 
-#include "builder/check_support.h"
+#include "check/check_support.h"
 #include "builder/field_cursor.h"
-#include "builder/recorders.h"
-#include "builder/rounding.h"
+#include "builder/keywords.h"
 
 namespace sb {
 
@@ -20,11 +19,36 @@ using check::number_of;
 using check::quoted;
 using check::token;
 
-const std::vector<std::string> line_sections{"[generale]", "[curve]", "[pendenze]", "[montagne]",
-                                             "[cartelli]", "[indicazioni]", "[fine]"};
-const std::vector<std::string> train_sections{"[generale]", "[aderenze]", "[vel_limite]", "[stazioni]",
-                                              "[rallentamenti]", "[segnali]", "[codici]", "[fine]"};
-const std::vector<std::string> general_words{"lunghezza", "percorso", "progressiva", "sfondo", "ripetizione"};
+std::vector<std::string> sections_of(text_role text) {
+  std::vector<std::string> out;
+  for (const std::string_view h : section_headers(text)) out.emplace_back(h);
+  return out;
+}
+
+// Whether a field names a row of the keyword table that the line text's
+// general block reads (or, with `general` false, a row of the body).
+bool names_row(std::string_view field, text_role text, bool general) {
+  for (const keyword_info& k : keyword_table())
+    if (k.text == text && k.general == general && field_names(k, field)) return true;
+  return false;
+}
+
+// The test words the reader takes only in lower case.
+const std::vector<std::string>& exact_words() {
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> w;
+    for (const keyword_info& k : keyword_table())
+      for (const test_word& t : k.words)
+        if (!t.any_case && std::find(w.begin(), w.end(), t.word) == w.end()) w.emplace_back(t.word);
+    return w;
+  }();
+  return words;
+}
+
+std::string count_word(int n) {
+  static const char* const words[] = {"no", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "ten"};
+  return n >= 0 && n <= 10 ? words[n] : std::to_string(n);
+}
 
 // Longer than this, a name or a board text hardly fits the simulator's
 // displays.
@@ -46,11 +70,6 @@ bool looks_commented(std::string_view line) {
   return rest[0] == '#' || rest[0] == ';' || rest.substr(0, 2) == "//";
 }
 
-bool holds_any(std::string_view field, const std::vector<std::string>& words) {
-  for (const std::string& w : words)
-    if (contains_folded(field, w)) return true;
-  return false;
-}
 
 // Bytes that form UTF-8 sequences of two or more bytes, and nothing that
 // is not UTF-8.
@@ -79,6 +98,7 @@ struct text_warner {
   bool line_text_file;
   std::vector<diagnostic>& out;
   std::set<int> warned_lines;  // lines that already carry a "nothing read" warning
+  std::set<int> passed_over_lines;  // lines of rows the build named but did not read
   std::map<std::string, std::pair<int64_t, int>> last_chainage;  // keyword -> (chainage, line)
   int64_t last_curve_end = -1;
   int last_curve_line = 0;
@@ -109,10 +129,15 @@ struct text_warner {
     return !utf16;
   }
 
+  text_role role() const { return line_text_file ? text_role::line : text_role::train; }
+  bool names_any_row(std::string_view field) const {
+    return names_row(field, role(), false) || (line_text_file && names_row(field, role(), true));
+  }
+
   void check_generale() {
     if (t.generale_field != SIZE_MAX) {
       for (size_t i = 0; i < t.generale_field; ++i)
-        if (holds_any(token(t, t.fields[i]), known_keywords())) {
+        if (names_any_row(token(t, t.fields[i]))) {
           warn(t.fields[i], "passed-over",
                "everything before \"[generale]\" is passed over: this row is not read");
           return;
@@ -141,18 +166,19 @@ struct text_warner {
 
   // ---- keyword fields that opened no row ----
 
-  void unmatched(size_t index, const row_seen* previous) {
-    const field_seen& f = t.fields[index];
+  void unmatched(const keyword_field_seen& seen, const row_seen* previous) {
+    const field_seen& f = t.fields[seen.field];
     const std::string_view text = token(t, f);
-    if (text.empty()) return;
+    if (seen.passed_over != nullptr) passed_over_lines.insert(f.line);
+    // The fields of a row the build passed over are not read either.
+    if (text.empty() || passed_over_lines.count(f.line) != 0) return;
     // Fields left after a row's last value, on that value's line.
     if (previous && previous->values_read > 0 &&
         t.fields[previous->first_value + previous->values_read - 1].line == f.line)
       return;
-    const bool in_general = line_text_file && t.generale_field != SIZE_MAX && index > t.generale_field &&
-                            (t.general_block_end == SIZE_MAX || index < t.general_block_end);
+    const bool in_general = seen.in_general_block;
     if (is_header(text)) {
-      const auto& sections = line_text_file ? line_sections : train_sections;
+      const std::vector<std::string> sections = sections_of(role());
       std::string lower;
       for (const char c : text) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
       if (std::find(sections.begin(), sections.end(), lower) != sections.end()) return;
@@ -164,26 +190,25 @@ struct text_warner {
     }
     if (contains_exact(text, "-")) {
       warn(f, "comment-not-skipped",
-           quoted(text) + " is read as a keyword field: only " + (in_general ? "ten" : "two") +
+           quoted(text) + " is read as a keyword field: only " + count_word(seen.comments_allowed) +
                " comment fields in a row are passed over");
       return;
     }
     if (looks_commented(line_text(t, f.line))) return;  // prose
-    if (line_text_file && m.geometry_flag == 0 && contains_folded(line_text(t, f.line), "curva")) return;
     if (!warned_lines.insert(f.line).second) return;
-    if (in_general && holds_any(text, known_keywords()) && !holds_any(text, general_words)) {
+    if (in_general && names_row(text, role(), false)) {
       warn(f, "row-not-read-here",
            quoted(text) + " stands in the general block, which reads only general rows: it ends at the first "
                           "section header");
       return;
     }
-    if (!in_general && holds_any(text, general_words)) {
+    if (line_text_file && !in_general && names_row(text, role(), true)) {
       warn(f, "row-not-read-here",
            quoted(text) + " is a general row, read only between \"[generale]\" and the first section header");
       return;
     }
-    for (const char* word : {"progressiva", "ripetizione", "segnali", "sfondo", "uno", "due", "tre"})
-      if (contains_folded(text, word) && !contains_exact(text, word) && holds_any(text, general_words)) {
+    for (const std::string& word : exact_words())
+      if (contains_folded(text, word) && !contains_exact(text, word)) {
         warn(f, "unknown-keyword",
              "nothing is read on this line: in " + quoted(text) + " the word `" + word +
                  "` must be written in lower case");
@@ -238,41 +263,91 @@ struct text_warner {
     it->second = {chainage, keyword(r).line};
   }
 
-  void check_place(const row_seen& r, int64_t at, const char* what) {
+  void check_beyond_route(const row_seen& r, int64_t at) {
     if (at > route_length() && route_length() >= 0)
       warn(value(r, 0), "beyond-route",
            num(at) + " m lies beyond the route length (" + num(route_length()) + " m), in the 7000 m of cells " +
                "the line keeps after it");
-    if (at % 50 == 0) return;
-    std::string where;
-    if (r.keyword == "pendenza" || r.keyword == "velocita" || r.keyword == "aderenza") {
-      const int64_t n = round_div(at, 50);
-      where = std::string(what) + " takes effect from cell " + num(n) + ", at " + num(n * 50) + " m";
-    } else if (r.keyword == "abbattimento") {
-      const int64_t k = round_div(at, 50);
-      where = std::string(what) + " lands in cell " + num(k) + ", at " + num(k * 50) + " m";
-    } else {
-      const int64_t k = item_cell(at);
-      where = std::string(what) + " lands in cell " + num(k) + ", the cell of one at " + num((k - 1) * 50) + " m";
-    }
-    warn(value(r, 0), "off-grid", num(at) + " m is not on the 50 m grid: the " + where);
   }
 
-  void narrowed(const field_seen& f, const std::string& what, int64_t value, int64_t stored, const char* name) {
-    warn(f, name, what + " " + num(value) + " does not fit its compiled field: it is stored as " + num(stored));
+  // How a message names a value the build stored otherwise than written:
+  // "a speed of" 40000.
+  static std::string phrase(const keyword_info& k, const stored_value& s) {
+    switch (k.id) {
+      case keyword_id::rallentamento:
+        return s.value == 1 ? "a speed of" : s.value == 3 ? "an f_tt of" : "a d_v of";
+      case keyword_id::abbattimento: return "a reduction value of";
+      case keyword_id::montagna: return "a mountain kind of";
+      case keyword_id::aderenza: return "an adhesion of";
+      case keyword_id::indicatori_vmax: return s.value == 4 ? "the stripes, packed as" : "a board speed of";
+      case keyword_id::segnale:
+        if (s.value == 10) return "a signal time of";
+        return std::string(s.what) + ", that is";
+      default: break;
+    }
+    return s.what.empty() ? std::string(k.fields[s.value].name) : std::string(s.what);
   }
-  void check_int16(const row_seen& r, size_t i, const std::string& what, int64_t value) {
-    if (value < INT16_MIN || value > INT16_MAX) narrowed(this->value(r, i), what, value, low16(value), "value-narrowed");
+
+  // What the build told it stored otherwise than written.
+  // The item a row places, as the off-grid warning names it.
+  static std::string item_of(const keyword_info& k) {
+    if (k.id == keyword_id::indicatori_vmax || k.id == keyword_id::cartello_indicatore) return "board";
+    if (k.id == keyword_id::velocita) return "speed";
+    return std::string(k.noun);
   }
-  void check_byte(const row_seen& r, size_t i, const std::string& what, int64_t value) {
-    if (value < 0 || value > 255) narrowed(this->value(r, i), what, value, low8(value), "byte-wraps");
-  }
-  void check_speed(const row_seen& r, size_t i, const char* what) {
-    const int64_t s = v(r, i);
-    if (s % 5 != 0)
-      warn(value(r, i), "speed-rounded",
-           std::string(what) + " " + num(s) + " km/h is not a multiple of 5: it is stored as " +
-               num(round_div(s, 5) * 5) + " km/h");
+
+  void told_stored(const row_seen& r, const stored_value& s) {
+    if (s.value >= r.values_read) return;
+    const field_seen& f = value(r, s.value);
+    const keyword_info& k = *r.info;
+    switch (s.how) {
+      case stored_how::landed:
+        if (s.value > 0) {
+          // A start off the grid already says where the slowdown went.
+          for (const stored_value& other : r.stored)
+            if (other.how == stored_how::landed && other.value == 0) return;
+          warn(f, "off-grid",
+               "the " + item_of(k) + " ends at " + num(s.written) +
+                   " m, off the 50 m grid: its end lands in cell " + num(s.cell));
+        } else if (s.stored == chainage_of_cell(s.cell)) {
+          const bool running = k.id == keyword_id::pendenza || k.id == keyword_id::velocita || k.id == keyword_id::aderenza;
+          warn(f, "off-grid", num(s.written) + " m is not on the 50 m grid: the " + item_of(k) +
+                                  (running ? " takes effect from cell " : " lands in cell ") + num(s.cell) + ", at " +
+                                  num(s.stored) + " m");
+        } else {
+          warn(f, "off-grid", num(s.written) + " m is not on the 50 m grid: the " + item_of(k) +
+                                  " lands in cell " + num(s.cell) + ", the cell of one at " + num(s.stored) + " m");
+        }
+        return;
+      case stored_how::rounded:
+        warn(f, "speed-rounded",
+             (k.id == keyword_id::velocita ? "a speed of " : "a board speed of ") + num(s.written) + " km/h" +
+                 (s.written % 5 != 0 ? " is not a multiple of 5: it is stored as "
+                                     : " is stored as another speed, spilt from a speed of its board that is not a "
+                                       "multiple of 5: ") +
+                 num(s.stored) + " km/h");
+        return;
+      case stored_how::narrowed:
+        warn(f, "value-narrowed",
+             phrase(k, s) + " " + num(s.written) + " does not fit its compiled field: it is stored as " + num(s.stored));
+        return;
+      case stored_how::wrapped:
+        if (k.id == keyword_id::pendenza) {
+          warn(f, "gradient-range", "a gradient of " + num(s.written) + " per mille is stored as " + num(s.stored) +
+                                        ": a cell holds -100 to 155 per mille");
+        } else if (k.id == keyword_id::segnale && s.value == 1) {
+          warn(f, "byte-wraps", std::string(s.what) + " reach " + num(s.written) + ", past one byte");
+        } else {
+          warn(f, "byte-wraps",
+               phrase(k, s) + " " + num(s.written) + " does not fit its compiled field: it is stored as " +
+                   num(s.stored));
+        }
+        return;
+      case stored_how::raised:
+      case stored_how::replaced:
+      case stored_how::dropped:
+        return;  // rules of the format that the reference states
+    }
   }
 
   void check_text(const row_seen& r, size_t i, const char* what) {
@@ -292,14 +367,16 @@ struct text_warner {
 
   void check_station_time(const row_seen& r) {
     const int64_t h = v(r, 13), mi = v(r, 14), se = v(r, 15);
-    const int64_t time = h * 3600 + mi * 60 + se;
-    if (time == 0) return;  // no scheduled time
-    if (h < 0 || mi < 0 || se < 0 || mi > 59 || se > 59 || time > 86399) {
+    if (h == 0 && mi == 0 && se == 0) return;  // no scheduled time
+    if (h < 0 || mi < 0 || se < 0 || mi > 59 || se > 59 || h > 23) {
       warn(value(r, 13), "time-range", "a time of day of " + num(h) + ":" + num(mi) + ":" + num(se) +
                                            " lies outside 00:00:00 to 23:59:59");
       return;
     }
-    // A time much earlier than the one before is taken as the next day.
+    if (r.table_row == 0) return;
+    // The time as the table holds it. One much earlier than the one
+    // before is taken as the next day.
+    const int64_t time = m.scenario_table[static_cast<size_t>(r.table_row)].time_of_day;
     if (last_time >= 0 && time < last_time && last_time - time < 12 * 3600)
       warn(value(r, 13), "time-order",
            "this station's time comes before the time of the station at line " + num(last_time_line));
@@ -308,85 +385,50 @@ struct text_warner {
   }
 
   void check_values(const row_seen& r) {
-    const std::string& k = r.keyword;
-    if (k == "pendenza") {
-      check_order(r, v(r, 0));
-      check_place(r, v(r, 0), "gradient");
-      const int64_t g = v(r, 1);
-      if (g < -100 || g > 155)
-        warn(value(r, 1), "gradient-range",
-             "a gradient of " + num(g) + " per mille is stored as " + num(int64_t{low8(g + 100)} - 100) +
-                 ": a cell holds -100 to 155 per mille");
-    } else if (k == "curva") {
-      check_order(r, v(r, 0));
-      if (v(r, 0) < last_curve_end)
-        warn(value(r, 0), "curves-overlap",
-             "this curve begins at " + num(v(r, 0)) + " m, inside the curve at line " + num(last_curve_line) +
-                 ", which runs to " + num(last_curve_end) + " m");
-      last_curve_end = v(r, 0) + v(r, 1);
-      last_curve_line = keyword(r).line;
-      if (v(r, 0) > route_length() && route_length() >= 0) check_place(r, v(r, 0), "curve");
-    } else if (k == "montagna") {
-      check_order(r, v(r, 0));
-      check_place(r, v(r, 0), "mountain zone");
-      const int64_t tipo = v(r, 2) > 10 ? v(r, 2) - 10 : v(r, 2);
-      check_byte(r, 2, "a mountain kind of", tipo);
-    } else if (k == "indicatori_vmax") {
-      check_place(r, v(r, 0), "board");
-      for (size_t i : {1, 2, 3, 5, 6, 7}) check_speed(r, i, "a board speed of");
-      check_int16(r, 4, "the stripes, packed as", v(r, 4) * 10 + v(r, 8));
-    } else if (k == "cartello_indicatore") {
-      check_place(r, v(r, 0), "board");
-      check_text(r, 1, "the board text");
-    } else if (k == "velocita") {
-      check_order(r, v(r, 0));
-      check_place(r, v(r, 0), "speed");
-      check_speed(r, 1, "a speed of");
-    } else if (k == "aderenza") {
-      check_order(r, v(r, 0));
-      check_place(r, v(r, 0), "adhesion");
-      check_byte(r, 1, "an adhesion of", v(r, 1));
-    } else if (k == "orologio") {
-      if (v(r, 0) < 0 || v(r, 0) > 23 || v(r, 1) < 0 || v(r, 1) > 59 || v(r, 2) < 0 || v(r, 2) > 59)
-        warn(value(r, 0), "clock-range",
-             "a start clock of " + num(v(r, 0)) + ":" + num(v(r, 1)) + ":" + num(v(r, 2)) +
-                 " lies outside 00:00:00 to 23:59:59");
-    } else if (k == "segnale") {
-      check_values_of_signal(r);
-    } else if (k == "rallentamento") {
-      check_place(r, v(r, 0), "slowdown");
-      if ((v(r, 0) + v(r, 2)) % 50 != 0 && v(r, 0) % 50 == 0)
-        warn(value(r, 2), "off-grid",
-             "the slowdown ends at " + num(v(r, 0) + v(r, 2)) + " m, off the 50 m grid: its end lands in cell " +
-                 num(cells_of_slowdown(v(r, 0), v(r, 2)).end));
-      check_int16(r, 1, "a speed of", v(r, 1));
-      check_int16(r, 3, "an f_tt of", v(r, 3));
-      check_int16(r, 5, "a d_v of", v(r, 5));
-    } else if (k == "abbattimento") {
-      check_place(r, v(r, 0), "speed-reduction point");
-      if (v(r, 1) >= 1) check_int16(r, 1, "a reduction value of", v(r, 1));
-    } else if (k == "stazione") {
-      check_order(r, v(r, 0));
-      if (v(r, 0) > route_length() && route_length() >= 0) check_place(r, v(r, 0), "station");
-      check_station_time(r);
-      check_text(r, 16, "the station name");
+    for (const stored_value& s : r.stored) told_stored(r, s);
+    switch (r.info->id) {
+      case keyword_id::pendenza:
+      case keyword_id::velocita:
+      case keyword_id::aderenza:
+      case keyword_id::montagna:
+        check_order(r, v(r, 0));
+        check_beyond_route(r, v(r, 0));
+        break;
+      case keyword_id::curva:
+        check_order(r, v(r, 0));
+        if (v(r, 0) < last_curve_end)
+          warn(value(r, 0), "curves-overlap",
+               "this curve begins at " + num(v(r, 0)) + " m, inside the curve at line " + num(last_curve_line) +
+                   ", which runs to " + num(last_curve_end) + " m");
+        last_curve_end = v(r, 0) + v(r, 1);
+        last_curve_line = keyword(r).line;
+        check_beyond_route(r, v(r, 0));
+        break;
+      case keyword_id::indicatori_vmax:
+      case keyword_id::segnale:
+      case keyword_id::rallentamento:
+      case keyword_id::abbattimento:
+        check_beyond_route(r, v(r, 0));
+        break;
+      case keyword_id::cartello_indicatore:
+        check_beyond_route(r, v(r, 0));
+        check_text(r, 1, "the board text");
+        break;
+      case keyword_id::orologio:
+        if (v(r, 0) < 0 || v(r, 0) > 23 || v(r, 1) < 0 || v(r, 1) > 59 || v(r, 2) < 0 || v(r, 2) > 59)
+          warn(value(r, 0), "clock-range",
+               "a start clock of " + num(v(r, 0)) + ":" + num(v(r, 1)) + ":" + num(v(r, 2)) +
+                   " lies outside 00:00:00 to 23:59:59");
+        break;
+      case keyword_id::stazione:
+        check_order(r, v(r, 0));
+        check_beyond_route(r, v(r, 0));
+        check_station_time(r);
+        check_text(r, 16, "the station name");
+        break;
+      default:
+        break;
     }
-  }
-
-  void check_values_of_signal(const row_seen& r) {
-    check_place(r, v(r, 0), "signal");
-    const int64_t sx = v(r, 1), dx = v(r, 6);
-    for (size_t i = 0; i < 3; ++i)
-      check_int16(r, 2 + i, "s" + num(int64_t(i) + 1) + " × 10 + d" + num(int64_t(i) + 1) + ", that is",
-                  v(r, 2 + i) * 10 + v(r, 7 + i));
-    check_int16(r, 5, "rapp × 10 + sx × 3 + dx, that is", v(r, 5) * 10 + sx * 3 + dx);
-    const int64_t approach = (sx * 3 + dx) * 10 + 4;
-    if (approach < 0 || approach > 255)
-      warn(value(r, 1), "byte-wraps",
-           "the approach codes (sx × 3 + dx) × 10 + 1 to 4 reach " + num(approach) + ", past one byte");
-    int64_t tempo = v(r, 10);
-    if (tempo >= 1 && tempo <= 100) tempo = 101;
-    if (sx == 2) check_byte(r, 10, "a signal time of", tempo);
   }
 
   void run() {
@@ -396,8 +438,8 @@ struct text_warner {
     std::map<size_t, std::vector<const row_seen*>> rows_on;
     for (const row_seen& r : t.rows) rows_on[r.keyword_field].push_back(&r);
     const row_seen* previous = nullptr;
-    for (const size_t k : t.keyword_fields) {
-      const auto it = rows_on.find(k);
+    for (const keyword_field_seen& k : t.keyword_fields) {
+      const auto it = rows_on.find(k.field);
       if (it == rows_on.end()) {
         unmatched(k, previous);
         continue;
@@ -415,11 +457,23 @@ struct text_warner {
 }  // namespace
 
 const std::vector<std::string>& known_keywords() {
-  static const std::vector<std::string> words{
-      "pendenza", "curva",    "montagna", "indicatori_vmax", "cartello_indicatore", "lunghezza",  "percorso",
-      "progressiva", "sfondo", "ripetizione", "segnali",     "velocita",            "aderenza",   "orologio",
-      "sabbia",   "segnale",  "rallentamento", "abbattimento", "stazione",           "vetture",    "frenata",
-      "massa"};
+  // Every word of five letters or more of the keywords as the format names
+  // them: the short ones would be near to anything.
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> w;
+    for (const keyword_info& k : keyword_table()) {
+      size_t from = 0;
+      const std::string_view name = k.keyword;
+      while (from < name.size()) {
+        size_t to = name.find(' ', from);
+        if (to == std::string_view::npos) to = name.size();
+        const std::string word(name.substr(from, to - from));
+        if (word.size() >= 5 && std::find(w.begin(), w.end(), word) == w.end()) w.push_back(word);
+        from = to + 1;
+      }
+    }
+    return w;
+  }();
   return words;
 }
 
@@ -445,8 +499,8 @@ std::string encoding_trouble(const std::string& text) {
 
 void text_warnings(const reader_log& log, const scenario_model& model, const shown_names& names,
                    std::vector<diagnostic>& out) {
-  text_warner{log.line, names.line, model, true, out, {}, {}, -1, 0, -1, 0}.run();
-  text_warner{log.train, names.train, model, false, out, {}, {}, -1, 0, -1, 0}.run();
+  text_warner{log.line, names.line, model, true, out, {}, {}, {}, -1, 0, -1, 0}.run();
+  text_warner{log.train, names.train, model, false, out, {}, {}, {}, -1, 0, -1, 0}.run();
 }
 
 }  // namespace sb

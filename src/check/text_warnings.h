@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "builder/diagnostics.h"
-#include "builder/reader_log.h"
+#include "check/diagnostics.h"
+#include "check/reader_log.h"
 #include "builder/scenario_model.h"
 
 namespace sb {
