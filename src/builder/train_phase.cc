@@ -1,6 +1,7 @@
 // The train file: train values, speeds, adhesion, signals, slowdowns,
 // speed-reduction points and stations; then the fills that complete the
 // cells and the check of the kilometric progressions.
+#include <optional>
 #include <string>
 
 #include "builder/reader_rows.h"
@@ -46,12 +47,17 @@ struct train_reader {
 
   // The fault belongs to the row that put the speed in force, whichever
   // row's fill meets it.
+  static std::optional<uint8_t> fitting_speed_code(int64_t kmh) {
+    const int64_t code = speed_code_of(kmh);
+    if (code < 0 || code > 255) return std::nullopt;
+    return static_cast<uint8_t>(code);
+  }
   uint8_t speed_code() const {
-    const int64_t code = speed_code_of(speed.value);
-    if (code < 0 || code > 255)
+    const std::optional<uint8_t> code = fitting_speed_code(speed.value);
+    if (!code)
       throw read_failure{"speed " + std::to_string(speed.value) + " km/h does not fit a cell's speed code",
                          speed.line, speed.column};
-    return static_cast<uint8_t>(code);
+    return *code;
   }
 
   // A row's speed fill stops short of the last cell; the end fill may
@@ -69,7 +75,9 @@ struct train_reader {
   }
   row speed_row() {
     const row r = running_row(p, speed, m.last_cell, [this](int64_t k) { store_speed(k); });
-    if (r == row::done) p.stored(1, speed.value, speed_code_of(speed.value) * 5, stored_how::rounded);
+    if (r != row::done) return r;
+    if (const std::optional<uint8_t> code = fitting_speed_code(speed.value))
+      p.stored(1, speed.value, speed_kmh(*code), stored_how::rounded);
     return r;
   }
   row adhesion_row() {
