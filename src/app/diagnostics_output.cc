@@ -9,23 +9,9 @@ namespace sb {
 
 namespace {
 
-// A line of a scenario text made safe for a terminal: control bytes and
-// bytes above 0x7e as \xNN, tabs kept so that the caret lines up.
-std::string printable(std::string_view bytes) {
-  static constexpr char digits[] = "0123456789ABCDEF";
-  std::string s;
-  for (const char ch : bytes) {
-    const auto c = static_cast<unsigned char>(ch);
-    if ((c >= 0x20 && c < 0x7f) || c == '\t') {
-      s += ch;
-    } else {
-      s += "\\x";
-      s += digits[c >> 4];
-      s += digits[c & 15];
-    }
-  }
-  return s;
-}
+// A line of a scenario text made safe for a terminal, tabs kept so that
+// the caret lines up.
+std::string printable(std::string_view bytes) { return escaped_bytes(bytes, true); }
 
 // Blanks as wide as the printable form of `bytes`, tabs kept.
 std::string blanks_under(std::string_view bytes) {
@@ -59,18 +45,15 @@ std::string json_text(std::string_view s) {
 
 std::string diagnostic_text(const diagnostic& d) {
   std::string s;
-  if (!d.file.empty()) {
-    s += d.file;
-    if (d.line > 0) s += ":" + num(d.line);
-    if (d.line > 0 && d.column > 0) s += ":" + num(d.column);
-    s += ": ";
-  }
   if (d.level == severity::error) {
-    s += "error";
-    if (d.code) s += " " + num(code_of(*d.code));
-    if (d.chainage) s += " at " + num(*d.chainage) + " m";
-    s += ": " + d.message;
+    s = error_headline(d.file, d.line, d.column, d.code.value_or(error::none), d.chainage, d.message);
   } else {
+    if (!d.file.empty()) {
+      s += d.file;
+      if (d.line > 0) s += ":" + num(d.line);
+      if (d.line > 0 && d.column > 0) s += ":" + num(d.column);
+      s += ": ";
+    }
     s += "warning: " + d.message + " [" + d.name + "]";
   }
   s += "\n";

@@ -59,38 +59,47 @@ std::string_view name_of(error e) {
   return {};
 }
 
-std::string describe(const build_error& e) {
-  std::string line;
-  if (!e.file.empty()) {
-    line += e.file;
-    if (e.line > 0) line += ":" + std::to_string(e.line);
-    line += ": ";
+std::string error_headline(std::string_view file, int line, int column, error code,
+                           std::optional<int32_t> chainage, std::string_view message) {
+  std::string s;
+  if (!file.empty()) {
+    s += file;
+    if (line > 0) s += ":" + std::to_string(line);
+    if (line > 0 && column > 0) s += ":" + std::to_string(column);
+    s += ": ";
   }
-  line += "error " + std::to_string(code_of(e.code));
-  if (e.chainage) line += " at " + std::to_string(*e.chainage) + " m";
-  line += ": ";
-  const std::string_view meaning = !e.message.empty() ? std::string_view(e.message) : meaning_of(e.code);
-  line += meaning.empty() ? std::string_view("unknown error") : meaning;
-  if (!e.detail.empty()) line += " (" + e.detail + ")";
-  return line;
+  s += "error " + std::to_string(code_of(code));
+  if (chainage) s += " at " + std::to_string(*chainage) + " m";
+  s += ": ";
+  s += message.empty() ? std::string_view("unknown error") : message;
+  return s;
 }
 
-std::string quoted_for_message(std::string_view bytes, size_t most) {
+std::string describe(const build_error& e) {
+  std::string message(!e.message.empty() ? std::string_view(e.message) : meaning_of(e.code));
+  if (!e.detail.empty()) message += " (" + e.detail + ")";
+  return error_headline(e.file, e.line, e.column, e.code, e.chainage, message);
+}
+
+std::string escaped_bytes(std::string_view bytes, bool keep_tabs) {
   static constexpr char digits[] = "0123456789ABCDEF";
-  std::string s = "\"";
-  const size_t shown = std::min(bytes.size(), most);
-  for (size_t i = 0; i < shown; ++i) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    if (c >= 0x20 && c < 0x7f) {
-      s += static_cast<char>(c);
+  std::string s;
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if ((c >= 0x20 && c < 0x7f) || (keep_tabs && c == '\t')) {
+      s += ch;
     } else {
       s += "\\x";
       s += digits[c >> 4];
       s += digits[c & 15];
     }
   }
-  if (shown < bytes.size()) s += "...";
-  return s + "\"";
+  return s;
+}
+
+std::string quoted_for_message(std::string_view bytes, size_t most) {
+  const size_t shown = std::min(bytes.size(), most);
+  return "\"" + escaped_bytes(bytes.substr(0, shown)) + (shown < bytes.size() ? "..." : "") + "\"";
 }
 
 }  // namespace sb

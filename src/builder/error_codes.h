@@ -64,13 +64,20 @@ struct build_error {
   bool operator==(const build_error&) const = default;
 };
 
-// "FILE:LINE: error CODE at CHAINAGE m: MEANING (DETAIL)", dropping the
-// parts the error does not have.
+// "FILE:LINE:COLUMN: error CODE at CHAINAGE m: MESSAGE", dropping the
+// parts that are absent (a line or column of 0): the one way every
+// command names an error.
+std::string error_headline(std::string_view file, int line, int column, error code,
+                           std::optional<int32_t> chainage, std::string_view message);
+// The headline of a build's fault, its message its meaning and detail:
+// "FILE:LINE: error CODE at CHAINAGE m: MEANING (DETAIL)".
 std::string describe(const build_error& e);
 
-// Bytes of a scenario text for a message, in double quotes, safe to print
-// on any terminal: printable ASCII as it is, every other byte (NUL, escape,
-// DEL, the upper half) as \xNN; longer than `most` bytes, cut with "...".
+// Scenario bytes made safe to print on any terminal: printable ASCII as it
+// is, every other byte (NUL, escape, DEL, the upper half) as \xNN; tabs
+// kept when asked, so that a caret under a line still lines up.
+std::string escaped_bytes(std::string_view bytes, bool keep_tabs = false);
+// The same in double quotes; longer than `most` bytes, cut with "...".
 std::string quoted_for_message(std::string_view bytes, size_t most = 40);
 
 }  // namespace sb
