@@ -5,6 +5,7 @@
 // check's at the same place and both lead with the same first fault.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "app/diagnostics_output.h"
 #include "check/scenario_check.h"
+#include "check/text_warnings.h"
 #include "support/memory_file_system.h"
 #include "support/reader_fixture.h"
 
@@ -145,6 +147,11 @@ TEST(CheckAgreement, CheckBeginsWithWhatCompileTells) {
     const bool prefix = std::equal(told.begin(), told.end(), found.begin());
     EXPECT_TRUE(prefix) << "compile:\n" << testing::PrintToString(told) << "\ncheck:\n" << testing::PrintToString(found);
     agreeing += prefix;
+    for (const diagnostic& d : checked.diagnostics)
+      if (d.level == severity::warning) {
+        const auto names = warning_names();
+        EXPECT_NE(std::find(names.begin(), names.end(), d.name), names.end()) << d.name << " is not in the list";
+      }
   }
   // The generator must give both kinds, or the agreement says little.
   EXPECT_GT(failing, scenarios / 5);

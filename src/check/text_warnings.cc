@@ -456,6 +456,16 @@ struct text_warner {
 
 }  // namespace
 
+std::span<const std::string_view> warning_names() {
+  static constexpr std::string_view names[] = {
+      "beyond-route",   "byte-wraps",     "clock-range",       "comment-not-skipped", "commented-out-row",
+      "control-characters", "cr-line-ends", "curves-overlap", "gradient-range",   "long-text",
+      "off-grid",       "out-of-order",   "passed-over",       "row-not-read-here", "row-spans-lines",
+      "speed-rounded",  "time-order",     "time-range",        "unknown-keyword",   "unknown-section",
+      "unread-fields",  "utf16-file",     "utf8-text",         "value-narrowed"};
+  return names;
+}
+
 const std::vector<std::string>& known_keywords() {
   // Every word of five letters or more of the keywords as the format names
   // them: the short ones would be near to anything.

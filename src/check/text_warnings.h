@@ -5,7 +5,9 @@
 // simulator will show otherwise, files in another encoding.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/diagnostics.h"
@@ -29,6 +31,9 @@ void text_warnings(const reader_log& log, const scenario_model& model, const sho
 // not single-byte text with LF or CR LF line ends ("the file is UTF-16
 // text, ..."); empty otherwise.
 std::string encoding_trouble(const std::string& text);
+
+// The name of every warning the check gives, as `[name]` ends its message.
+std::span<const std::string_view> warning_names();
 
 // The keywords of either text, for suggestions.
 const std::vector<std::string>& known_keywords();
