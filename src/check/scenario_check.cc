@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <tuple>
+#include <unordered_set>
 
 #include "builder/scenario_reader.h"
 #include "check/check_support.h"
@@ -221,9 +222,14 @@ fault_found stamp_fault(const build_view& v, const build_error& e) {
   return out;
 }
 
-bool same_fault(const diagnostic& a, const diagnostic& b) {
-  return std::tie(a.code, a.file, a.line, a.column, a.chainage) == std::tie(b.code, b.file, b.line, b.column, b.chainage);
+std::string place_key(const diagnostic& d) {
+  return d.file + '\n' + std::to_string(d.line) + '\n' + std::to_string(d.column) + '\n';
 }
+std::string fault_key(const diagnostic& d) {
+  return place_key(d) + std::to_string(d.code ? code_of(*d.code) : 0) + '\n' +
+         (d.chainage ? std::to_string(*d.chainage) : std::string("-"));
+}
+std::string warning_key(const diagnostic& d) { return place_key(d) + d.name + '\n' + d.message; }
 
 // Every fault of one build. The reader's own fault comes first: it is the
 // first one the author must mend. When the protection pass or the stamping
@@ -250,9 +256,9 @@ std::vector<fault_found> faults_of(const build_view& v, const compile_result& re
       found.push_back(reader_fault(v, *reader_end));
     }
   }
-  const auto told = [&](const diagnostic& d) {
-    return std::any_of(found.begin(), found.end(), [&](const fault_found& f) { return same_fault(f.d, d); });
-  };
+  std::unordered_set<std::string> keys;
+  for (const fault_found& f : found) keys.insert(fault_key(f.d));
+  const auto told = [&](const diagnostic& d) { return !keys.insert(fault_key(d)).second; };
   const std::string first_to_mend =
       found.empty() || found.front().d.line == 0
           ? std::string()
@@ -265,6 +271,7 @@ std::vector<fault_found> faults_of(const build_view& v, const compile_result& re
   const bool pass_recorded = result.error && !log.pass_faults.empty() && result.error == log.pass_faults.back().fault;
   if (pass_recorded) {
     diagnostic d = pass_fault(v, log.pass_faults.back());
+    told(d);
     d.message += first_to_mend;
     found.push_back({d, {}, 0});
   }
@@ -362,27 +369,33 @@ check_report check_scenario(const check_options& o, file_system& fs) {
   // all the same.
   constexpr int most_builds = 200;
   std::vector<diagnostic> more;
-  const auto told_already = [&](const diagnostic& d) {
-    return std::find(report.diagnostics.begin(), report.diagnostics.end(), d) != report.diagnostics.end() ||
-           std::find(more.begin(), more.end(), d) != more.end();
-  };
-  const auto fault_told = [&](const diagnostic& d) {
-    const auto same = [&](const diagnostic& x) { return x.level == severity::error && same_fault(x, d); };
-    return std::any_of(report.diagnostics.begin(), report.diagnostics.end(), same) ||
-           std::any_of(more.begin(), more.end(), same);
+  // What is told already, looked up in constant time: a text may give a
+  // warning on each of a million rows.
+  std::unordered_set<std::string> warnings_told, faults_told;
+  const auto told_already = [&](const diagnostic& d) { return warnings_told.count(warning_key(d)) != 0; };
+  const auto fault_told = [&](const diagnostic& d) { return faults_told.count(fault_key(d)) != 0; };
+  const auto remember = [&](const diagnostic& d) {
+    if (d.level == severity::error)
+      faults_told.insert(fault_key(d));
+    else
+      warnings_told.insert(warning_key(d));
   };
   std::map<std::string, std::vector<size_t>> line_starts;
   std::unique_ptr<one_build> b;
+  int builds = 0;
   for (int round = 0; round < most_builds; ++round) {
+    ++builds;
     held_texts copy = held;
     b = build_with(nullptr, copy, o, n, write_policy::always);
     std::vector<fault_found> faults;
     std::vector<diagnostic> told = told_of(*b, b->model, n, &faults);
     if (round == 0) {
       report.diagnostics = std::move(told);
+      for (const diagnostic& d : report.diagnostics) remember(d);
     } else {
       for (fault_found& f : faults) {
         if (fault_told(f.d)) continue;
+        remember(f.d);
         f.d.message += " (found with the rows of the errors before it left out)";
         more.push_back(f.d);
       }
@@ -401,10 +414,12 @@ check_report check_scenario(const check_options& o, file_system& fs) {
     if (!go_on) break;
   }
   // The warnings of the text the faults hid from the first build.
-  std::vector<diagnostic> last_warnings;
-  text_warnings(b->log, b->model, n.shown, last_warnings);
-  for (diagnostic& d : last_warnings)
-    if (!told_already(d)) more.push_back(std::move(d));
+  if (builds > 1) {
+    std::vector<diagnostic> last_warnings;
+    text_warnings(b->log, b->model, n.shown, last_warnings);
+    for (diagnostic& d : last_warnings)
+      if (!told_already(d)) more.push_back(std::move(d));
+  }
   sort_diagnostics(more, n.shown);
   report.diagnostics.insert(report.diagnostics.end(), more.begin(), more.end());
   return report;
