@@ -96,18 +96,19 @@ test-sanitize: test-deps
 	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS) -E '^DesktopTest\.'
 
-# Short runs of the three fuzz targets (clang, libFuzzer): the reader, the
-# reader on routes capped at 30 km, and the compiled-file readers, each on
-# seeds made afresh from the scenario cases, in a scratch folder.
+# Short runs of the four fuzz targets (clang, libFuzzer): the reader, the
+# reader on routes capped at 30 km, the check of authors' texts, and the
+# compiled-file readers, each on seeds made afresh from the scenario cases,
+# in a scratch folder.
 # FUZZ_TIME=1800 for a real run (seconds a target).
 fuzz-smoke: test-deps
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DSB_FUZZ=ON -DSB_TESTS=OFF -DSB_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target reader_fuzzer reader_fuzzer_capped compiled_fuzzer make_corpus
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target reader_fuzzer reader_fuzzer_capped check_fuzzer compiled_fuzzer make_corpus
 	@work=$$(mktemp -d) && trap 'rm -rf "$$work"' EXIT && \
 	  mkdir "$$work/texts" "$$work/compiled" && \
 	  ./$(FUZZ_BUILD)/make_corpus tests/cases "$$work/texts" && \
 	  ./$(FUZZ_BUILD)/make_corpus --compiled tests/cases "$$work/compiled" && \
-	  for target in reader_fuzzer reader_fuzzer_capped; do \
+	  for target in reader_fuzzer reader_fuzzer_capped check_fuzzer; do \
 	    ./$(FUZZ_BUILD)/$$target -dict=fuzz/reader.dict -max_total_time=$(FUZZ_TIME) \
 	      -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	      -artifact_prefix="$$PWD/$(FUZZ_BUILD)/$$target-" "$$work/texts" || exit 1; \
