@@ -182,8 +182,7 @@ TEST(RoutePlot, ShippedScenarioShowsItsStationsAndSlowdown) {
   const scenario_identity id{m.route_name, m.train_number};
   ASSERT_TRUE(dati_linea(id, fs, "/s"));
   ASSERT_TRUE(dati_treno(id, fs, "/s"));
-  int32_t j = 1;
-  memorizza_percorso(m, j, fs, "/s", write_policy::always);
+  memorizza_percorso(m, 1, fs, "/s", write_policy::always);
   ASSERT_EQ(m.error_code, 0);
   const std::string s = render_route_svg(m.cells, m.scenario_table, &m.track_plan);
   EXPECT_EQ(tag_balance_fault(s), "");

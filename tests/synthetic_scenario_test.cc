@@ -29,8 +29,7 @@ built build(const synthetic_scenario& s) {
   const scenario_identity id{s.route_name, s.train_number};
   b.fs.files[join_path(kFolder, line_file_name(id))] = s.line_text;
   b.fs.files[join_path(kFolder, train_file_name(id))] = s.train_text;
-  int32_t j = 1;
-  b.result = memorizza_percorso(b.m, j, b.fs, kFolder, write_policy::always);
+  b.result = memorizza_percorso(b.m, 1, b.fs, kFolder, write_policy::always);
   return b;
 }
 

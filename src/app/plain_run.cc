@@ -37,8 +37,7 @@ exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& 
 }
 
 exit_status compile_and_report(scenario_model& model, file_system& fs, const std::string& folder, std::ostream& err) {
-  int32_t j = 1;
-  const compile_result built = memorizza_percorso(model, j, fs, folder, write_policy::always);
+  const compile_result built = memorizza_percorso(model, 1, fs, folder, write_policy::always);
   if (!built.io) return io_failure(built.io, err);
   if (!built.error) return exit_status::done;
   if (stops_the_build(built.error->code)) return errore(std::to_string(code_of(built.error->code)));

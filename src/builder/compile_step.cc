@@ -7,7 +7,7 @@
 
 namespace sb {
 
-compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system& fs,
+compile_result memorizza_percorso(scenario_model& model, int32_t j, file_system& fs,
                                   const std::string& folder, write_policy policy, reader_log* log) {
   compile_result result;
   model.geometry_flag = j;

@@ -335,8 +335,7 @@ std::unique_ptr<one_build> build_held(const held_texts& held, const check_option
   held_texts copy = held;
   b->model.route_name = o.id.route_name;
   b->model.train_number = o.id.train_number;
-  int32_t j = o.geometry;
-  b->result = memorizza_percorso(b->model, j, copy, o.folder, write_policy::always, &b->log);
+  b->result = memorizza_percorso(b->model, o.geometry, copy, o.folder, write_policy::always, &b->log);
   return b;
 }
 
@@ -427,7 +426,7 @@ check_report check_scenario(const check_options& o, file_system& fs) {
   return report;
 }
 
-observed_compile compile_with_warnings(scenario_model& model, int32_t& j, file_system& fs, const check_options& o,
+observed_compile compile_with_warnings(scenario_model& model, int32_t j, file_system& fs, const check_options& o,
                                        write_policy policy) {
   observed_compile out;
   const scenario_names n = names_of(o);

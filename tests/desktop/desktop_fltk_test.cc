@@ -381,8 +381,7 @@ TEST(DesktopTest, Error1250ShowsTheBoxAndEndsWithoutCompiledFiles) {
     scenario_model model;
     model.route_name = "Ortesa-Vildoro";
     model.train_number = "418";
-    int32_t j = 1;
-    const compile_result built = memorizza_percorso(model, j, mem, "m", write_policy::always);
+    const compile_result built = memorizza_percorso(model, 1, mem, "m", write_policy::always);
     ASSERT_TRUE(built.error);
     ASSERT_EQ(built.error->code, error::marker_in_use);
   }
