@@ -37,10 +37,9 @@ TEST(Golden, TheFiveTexts) {
 }
 
 TEST(Golden, ThePlainRunsFiles) {
-  stay_in_console();
   test::memory_file_system fs;
   std::ostringstream err;
-  ASSERT_EQ(run_plain("/run", fs, err), exit_status::done) << err.str();
+  ASSERT_EQ(run_plain("/run", fs, err, desktop_use::console_only), exit_status::done) << err.str();
   EXPECT_EQ(err.str(), "");
   std::vector<std::string> left;
   for (const auto& [path, bytes] : fs.files) left.push_back(path);

@@ -18,11 +18,11 @@ exit_status io_failure(const io_result& r, std::ostream& err) {
 
 }  // namespace
 
-exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err) {
+exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err, desktop_use use) {
   scenario_model model;
   model.route_name = "Ortesa-Vildoro";
   model.train_number = "418";
-  const auto window = show_wait_window();
+  const auto window = show_wait_window(use);
   // Runs that share the folder take turns: each writes its texts, reads
   // them back and deletes them while no other run touches them.
   const locked_folder held = fs.lock_folder(folder);
@@ -33,14 +33,15 @@ exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& 
   for (writer write : {dati_linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda}) {
     if (const io_result r = write(id, fs, folder); !r) return io_failure(r, err);
   }
-  return compile_and_report(model, fs, folder, err);
+  return compile_and_report(model, fs, folder, err, use);
 }
 
-exit_status compile_and_report(scenario_model& model, file_system& fs, const std::string& folder, std::ostream& err) {
+exit_status compile_and_report(scenario_model& model, file_system& fs, const std::string& folder, std::ostream& err,
+                               desktop_use use) {
   const compile_result built = memorizza_percorso(model, 1, fs, folder, write_policy::always);
   if (!built.io) return io_failure(built.io, err);
   if (!built.error) return exit_status::done;
-  if (stops_the_build(built.error->code)) return errore(std::to_string(code_of(built.error->code)));
+  if (stops_the_build(built.error->code)) return errore(std::to_string(code_of(built.error->code)), use);
   // The files are written all the same; the failure is never hidden.
   err << describe(*built.error) << "\n";
   return exit_status::fault;
