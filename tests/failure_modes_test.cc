@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "builder/scenario_files.h"
 #include "documents/documents.h"
 #include "support/test_support.h"
 
@@ -27,11 +28,8 @@ using test::temp_folder;
 using test::write_bytes;
 
 const std::string kRoute = "Ortesa-Vildoro";
-const std::vector<std::string> kCompiled = {"Ortesa-Vildoro_linea.dat", "Ortesa-Vildoro_418.sim",
-                                            "Ortesa-Vildoro_418.dat"};
-const std::vector<std::string> kPlainRunFiles = {
-    "Ortesa-Vildoro_418.dat",        "Ortesa-Vildoro_418.sim",           "Ortesa-Vildoro_418_note.txt",
-    "Ortesa-Vildoro_418_rallentamenti.txt", "Ortesa-Vildoro_418_scheda_treno.txt", "Ortesa-Vildoro_linea.dat"};
+const auto kCompiled = compiled_file_names(shipped_identity());
+const std::vector<std::string> kPlainRunFiles = test::plain_run_files();
 
 struct limits {
   rlim_t file_size = RLIM_INFINITY;

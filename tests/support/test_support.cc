@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "builder/scenario_files.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -232,5 +234,12 @@ run_result run_program(const std::string& program, const std::vector<std::string
 #endif
 
 std::string program_path() { return SB_PROGRAM_PATH; }
+
+std::vector<std::string> plain_run_files() {
+  const auto names = output_file_names(shipped_identity());
+  std::vector<std::string> sorted(names.begin(), names.end());
+  std::sort(sorted.begin(), sorted.end());
+  return sorted;
+}
 
 }  // namespace sb::test

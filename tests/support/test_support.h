@@ -52,6 +52,10 @@ using env_changes = std::vector<std::pair<std::string, std::optional<std::string
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::string& cwd = {}, const env_changes& env = {});
 
+// What a plain run of the shipped scenario leaves in its folder, sorted
+// as `list_folder` gives it.
+std::vector<std::string> plain_run_files();
+
 // The built program under test.
 std::string program_path();
 
