@@ -45,8 +45,7 @@ compile_outcome compile_once(const sb::synthetic_scenario& s, sb::test::memory_f
   model.route_name = s.route_name;
   model.train_number = s.train_number;
   lay_texts(s, fs);
-  int32_t j = 1;
-  const sb::compile_result r = sb::memorizza_percorso(model, j, fs, folder, sb::write_policy::always);
+  const sb::compile_result r = sb::memorizza_percorso(model, 1, fs, folder, sb::write_policy::always);
   compile_outcome o;
   o.error_code = r.files_written ? model.error_code : -1;
   for (const auto& [path, size] : fs.written_sizes) o.output_bytes += size;
@@ -76,8 +75,7 @@ void compile_step(benchmark::State& state, const sb::synthetic_scenario& s) {
     model.train_number = s.train_number;
     lay_texts(s, fs);
     state.ResumeTiming();
-    int32_t j = 1;
-    const sb::compile_result r = sb::memorizza_percorso(model, j, fs, folder, sb::write_policy::always);
+    const sb::compile_result r = sb::memorizza_percorso(model, 1, fs, folder, sb::write_policy::always);
     benchmark::DoNotOptimize(r.files_written);
     state.PauseTiming();
     if (!r.files_written || model.error_code != 0) {

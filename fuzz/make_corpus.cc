@@ -60,8 +60,7 @@ int compiled_seeds(const fs::path& folder, const std::optional<std::string>& lin
   sb::test::memory_file_system memory;
   if (line) memory.files[sb::join_path("/c", sb::line_file_name(id))] = *line;
   if (train) memory.files[sb::join_path("/c", sb::train_file_name(id))] = *train;
-  int32_t j = no_plan ? 0 : 1;
-  sb::memorizza_percorso(model, j, memory, "/c", sb::write_policy::only_without_error);
+  sb::memorizza_percorso(model, no_plan ? 0 : 1, memory, "/c", sb::write_policy::only_without_error);
   int seeds = 0;
   const std::pair<std::string, char> kinds[] = {
       {sb::cell_file_name(id), 0}, {sb::table_file_name(id), 1}, {sb::plan_file_name(id), 2}};

@@ -84,8 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!line_missing) fs.files[line_path] = std::string(rest.substr(0, cut));
   if (cut != std::string_view::npos) fs.files[train_path] = std::string(rest.substr(cut + separator.size()));
 
-  int32_t j = flags & 1;
-  const sb::compile_result r = sb::memorizza_percorso(model, j, fs, folder, sb::write_policy::always);
+  const sb::compile_result r = sb::memorizza_percorso(model, flags & 1, fs, folder, sb::write_policy::always);
 
   // What must hold whatever the texts said.
   if (!r.io) broken("an input/output failure from memory");

@@ -123,9 +123,8 @@ TEST(CheckAgreement, CheckBeginsWithWhatCompileTells) {
     compile_fs.files[test::kLineFile] = g.line;
     compile_fs.files[test::kTrainFile] = g.train;
     scenario_model model;
-    int32_t j = 1;
     const observed_compile compiled =
-        compile_with_warnings(model, j, compile_fs, options, write_policy::only_without_error);
+        compile_with_warnings(model, 1, compile_fs, options, write_policy::only_without_error);
     ASSERT_TRUE(compiled.result.io) << compiled.result.io.message;
 
     test::memory_file_system check_fs;

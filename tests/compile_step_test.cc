@@ -11,8 +11,7 @@ namespace {
 compile_result build(test::memory_file_system& fs, scenario_model& m, write_policy policy) {
   m.route_name = "Prova";
   m.train_number = "7";
-  int32_t j = 1;
-  return memorizza_percorso(m, j, fs, test::kFolder, policy);
+  return memorizza_percorso(m, 1, fs, test::kFolder, policy);
 }
 
 // A code of the protection pass belongs to no row, but the error still

@@ -81,12 +81,12 @@ TEST(TableFile, RowLayoutWithAndWithoutText) {
 
 TEST(TableFile, SizeIsFixedPartPlusTexts) {
   scenario_table_t table{};
-  table[85].text = "Ortesa-Vildoro";
-  table[86].text = "418";
-  table[80].text = std::string(300, 'x');
+  table[table_row::scenery_and_identity].text = "Ortesa-Vildoro";
+  table[table_row::repetition_and_clock].text = "418";
+  table[table_row::first_board].text = std::string(300, 'x');
   EXPECT_EQ(encode_table_file(table).size(), 2958u + 14 + 3 + 300);
   // The length is written as an unsigned 16-bit number.
-  table[80].text = std::string(40000, 'x');
+  table[table_row::first_board].text = std::string(40000, 'x');
   const std::string file = encode_table_file(table);
   const size_t row80 = 80 * 34 + 14;
   EXPECT_EQ(file.substr(row80, 2), bytes({0x40, 0x9c}));
@@ -143,8 +143,8 @@ scenario_model small_model(int32_t geometry_flag) {
   m.geometry_flag = geometry_flag;
   m.cells.resize(3);
   m.cells[1].value_1 = 5121;
-  m.scenario_table[85].text = "R";
-  m.scenario_table[86].text = "7";
+  m.scenario_table[table_row::scenery_and_identity].text = "R";
+  m.scenario_table[table_row::repetition_and_clock].text = "7";
   m.track_plan = complete_plan(6);
   return m;
 }
@@ -183,10 +183,10 @@ TEST(WriteCompiledFiles, AFailureOnAnyFileWritesNoneOfThem) {
 TEST(WriteCompiledFiles, RefusesATextLongerThanItsLengthFieldBeforeWriting) {
   test::memory_file_system fs;
   scenario_model m = small_model(1);
-  m.scenario_table[80].text = std::string(65535, 'x');
+  m.scenario_table[table_row::first_board].text = std::string(65535, 'x');
   ASSERT_TRUE(write_compiled_files(m, fs, "/d"));
   fs.files.clear();
-  m.scenario_table[79].text = std::string(65536, 'x');
+  m.scenario_table[table_row::first_board - 1].text = std::string(65536, 'x');
   const io_result r = write_compiled_files(m, fs, "/d");
   EXPECT_FALSE(r.ok());
   EXPECT_EQ(r.message, join_path("/d", "R_7.sim") + ": text of row 79 longer than 65535 bytes");
@@ -203,13 +203,13 @@ std::vector<track_cell> sample_cells() {
 
 scenario_table_t sample_table() {
   scenario_table_t t{};
-  t[1] = {2, 203500, 204300, 203900, 1, "Ortesa", 1, 2, 3, 4, 5, 6, 7, 8, 9, 29550};
-  t[80].text = "caf\xe9";  // bytes above 0x7f come back as they went
-  t[84].range_end = 358000;
-  t[85].text = "Ortesa-Vildoro";
-  t[85].value_a = 610;
-  t[85].time_of_day = -2147483647 - 1;
-  t[86].text = "418";
+  t[table_row::first_station] = {2, 203500, 204300, 203900, 1, "Ortesa", 1, 2, 3, 4, 5, 6, 7, 8, 9, 29550};
+  t[table_row::first_board].text = "caf\xe9";  // bytes above 0x7f come back as they went
+  t[table_row::train_and_route].range_end = 358000;
+  t[table_row::scenery_and_identity].text = "Ortesa-Vildoro";
+  t[table_row::scenery_and_identity].value_a = 610;
+  t[table_row::scenery_and_identity].time_of_day = -2147483647 - 1;
+  t[table_row::repetition_and_clock].text = "418";
   return t;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "builder/scenario_files.h"
 #include "support/test_support.h"
 
 namespace sb::test {
@@ -28,8 +29,7 @@ TEST(HeadlessTest, WithoutADisplayTheRunKeepsToTheConsole) {
     EXPECT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const auto names = list_folder(dir.path());
-    for (const char* paper : {"Ortesa-Vildoro_418_note.txt", "Ortesa-Vildoro_418_rallentamenti.txt",
-                              "Ortesa-Vildoro_418_scheda_treno.txt"})
+    for (const std::string& paper : paper_file_names(shipped_identity()))
       EXPECT_NE(std::find(names.begin(), names.end(), paper), names.end()) << paper;
 #ifdef SB_DESKTOP_PROBE
     // The probe runs the same calls and tells which face answered.

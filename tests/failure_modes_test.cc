@@ -3,18 +3,18 @@
 // and every failure names its path. Runs the real program.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "builder/scenario_files.h"
 #include "documents/documents.h"
 #include "support/test_support.h"
 
@@ -27,11 +27,8 @@ using test::temp_folder;
 using test::write_bytes;
 
 const std::string kRoute = "Ortesa-Vildoro";
-const std::vector<std::string> kCompiled = {"Ortesa-Vildoro_linea.dat", "Ortesa-Vildoro_418.sim",
-                                            "Ortesa-Vildoro_418.dat"};
-const std::vector<std::string> kPlainRunFiles = {
-    "Ortesa-Vildoro_418.dat",        "Ortesa-Vildoro_418.sim",           "Ortesa-Vildoro_418_note.txt",
-    "Ortesa-Vildoro_418_rallentamenti.txt", "Ortesa-Vildoro_418_scheda_treno.txt", "Ortesa-Vildoro_linea.dat"};
+const auto kCompiled = compiled_file_names(shipped_identity());
+const std::vector<std::string> kPlainRunFiles = test::plain_run_files();
 
 struct limits {
   rlim_t file_size = RLIM_INFINITY;
@@ -42,38 +39,17 @@ struct limits {
 // Runs the program with a file-size limit and, when asked,
 // as the unprivileged user. Exit status 127: the program could not start.
 test::run_result run_limited(const std::vector<std::string>& args, const limits& l) {
-  temp_folder scratch;
-  const std::string err_path = scratch.file("err");
-  ::chmod(scratch.path().c_str(), 0777);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    const int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, 0);
-    ::dup2(null, 1);
-    ::dup2(err, 2);
-    if (l.as_nobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(127);
-    ::unsetenv("DISPLAY");  // no window on the desktop tests' display
+  test::run_options o;
+  o.in_child = [&l] {
+    if (l.as_nobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
     // The signal as a shell leaves it: the program itself must turn an
     // oversized write into a reported failure.
     ::signal(SIGXFSZ, SIG_DFL);
     const rlimit fsize{l.file_size, l.file_size};
-    if (::setrlimit(RLIMIT_FSIZE, &fsize) != 0) ::_exit(127);
     const rlimit as{l.address_space, l.address_space};
-    if (::setrlimit(RLIMIT_AS, &as) != 0) ::_exit(127);
-    const std::string program = test::program_path();
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  test::run_result r;
-  r.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.err = read_bytes(err_path);
-  return r;
+    return ::setrlimit(RLIMIT_FSIZE, &fsize) == 0 && ::setrlimit(RLIMIT_AS, &as) == 0;
+  };
+  return test::run_program(test::program_path(), args, o);
 }
 
 bool any_hidden_file(const std::string& folder) {
@@ -154,24 +130,13 @@ TEST(FailureModes, MemoryThatRunsOutIsAFailure) {
 TEST(FailureModes, RunsSharingAFolderTakeTurns) {
   temp_folder alone, shared;
   ASSERT_EQ(test::run_program(test::program_path(), {"--dir", alone.path()}).exit_status, 0);
-  std::vector<pid_t> runs;
-  for (int i = 0; i < 8; ++i) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      const int null = ::open("/dev/null", O_RDWR);
-      ::dup2(null, 0);
-      ::dup2(null, 1);
-      ::unsetenv("DISPLAY");
-      const std::string program = test::program_path(), dir = shared.path();
-      ::execl(program.c_str(), program.c_str(), "--dir", dir.c_str(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    runs.push_back(pid);
-  }
-  for (const pid_t pid : runs) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  std::vector<std::unique_ptr<test::child_program>> runs;
+  for (int i = 0; i < 8; ++i)
+    runs.push_back(std::make_unique<test::child_program>(test::program_path(),
+                                                         std::vector<std::string>{"--dir", shared.path()}));
+  for (const auto& run : runs) {
+    const test::run_result r = run->wait();
+    EXPECT_EQ(r.exit_status, 0) << r.err;
   }
   ASSERT_EQ(list_folder(shared.path()), kPlainRunFiles);
   for (const auto& name : kPlainRunFiles)

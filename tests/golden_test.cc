@@ -7,10 +7,12 @@
 #include <sstream>
 
 #include "app/plain_run.h"
+#include "builder/scenario_files.h"
 #include "documents/documents.h"
 #include "platform/desktop.h"
 #include "support/golden.h"
 #include "support/memory_file_system.h"
+#include "support/test_support.h"
 
 namespace sb {
 namespace {
@@ -23,38 +25,35 @@ std::string golden(const std::string& name) {
 }
 
 TEST(Golden, TheFiveTexts) {
+  const scenario_identity id = shipped_identity();
   const struct {
-    const char* name;
+    std::string name;
     line_list (*text)();
   } texts[] = {
-      {"Ortesa-Vildoro_linea.txt", testo_linea},
-      {"Ortesa-Vildoro_418-.txt", testo_treno},
-      {"Ortesa-Vildoro_418_note.txt", testo_note},
-      {"Ortesa-Vildoro_418_rallentamenti.txt", testo_rallentamenti},
-      {"Ortesa-Vildoro_418_scheda_treno.txt", testo_scheda},
+      {line_file_name(id), testo_linea},
+      {train_file_name(id), testo_treno},
+      {notes_file_name(id), testo_note},
+      {slow_order_file_name(id), testo_rallentamenti},
+      {timetable_file_name(id), testo_scheda},
   };
   for (const auto& t : texts) EXPECT_TRUE(test::matches_golden(golden(t.name), t.text().render()));
 }
 
 TEST(Golden, ThePlainRunsFiles) {
-  stay_in_console();
   test::memory_file_system fs;
   std::ostringstream err;
-  ASSERT_EQ(run_plain("/run", fs, err), exit_status::done) << err.str();
+  ASSERT_EQ(run_plain("/run", fs, err, desktop_use::console_only), exit_status::done) << err.str();
   EXPECT_EQ(err.str(), "");
   std::vector<std::string> left;
   for (const auto& [path, bytes] : fs.files) left.push_back(path);
   std::vector<std::string> expected;
-  for (const char* name : {"Ortesa-Vildoro_418.dat", "Ortesa-Vildoro_418.sim", "Ortesa-Vildoro_418_note.txt",
-                           "Ortesa-Vildoro_418_rallentamenti.txt", "Ortesa-Vildoro_418_scheda_treno.txt",
-                           "Ortesa-Vildoro_linea.dat"})
-    expected.push_back(join_path("/run", name));
+  for (const std::string& name : test::plain_run_files()) expected.push_back(join_path("/run", name));
   EXPECT_EQ(left, expected);
-  for (const char* paper : {"Ortesa-Vildoro_418_note.txt", "Ortesa-Vildoro_418_rallentamenti.txt",
-                            "Ortesa-Vildoro_418_scheda_treno.txt"})
+  const scenario_identity id = shipped_identity();
+  for (const std::string& paper : paper_file_names(id))
     EXPECT_TRUE(test::matches_golden(golden(paper), fs.files[join_path("/run", paper)]));
-  for (const char* compiled : {"Ortesa-Vildoro_418.dat", "Ortesa-Vildoro_418.sim", "Ortesa-Vildoro_linea.dat"})
-    EXPECT_TRUE(test::matches_golden(golden(std::string(compiled) + ".txt"),
+  for (const std::string& compiled : compiled_file_names(id))
+    EXPECT_TRUE(test::matches_golden(golden(compiled + ".txt"),
                                      test::compiled_dump(compiled, fs.files[join_path("/run", compiled)], true)));
 }
 

@@ -105,14 +105,15 @@ TEST(InspectCells, CsvAndJson) {
 
 scenario_table_t small_table() {
   scenario_table_t t{};
-  t[1] = {2, 203500, 204300, 203900, 0, "Ortesa", 0, 0, 0, 0, 0, 0, 3, 0, 0, 8 * 3600 + 12 * 60 + 5};
-  t[80].text = "PL \"km\" 12,5\xe9";
-  t[81] = {0, 1000, 5100, 1, 0, "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  t[84].range_start = 120;
-  t[84].range_end = 358000;
-  t[84].position = 10;
-  t[85] = {0, 1, 3, 2, 0, "Ortesa-Vildoro", 610, 0, 0, 0, 0, 0, 0, 0, 0, 32678};
-  t[86] = {0, 1000, 9000, 4, 0, "418", 50, 0, 7, 5, 0, 0, 0, 0, 0, 0};
+  t[table_row::first_station] = {2, 203500, 204300, 203900, 0, "Ortesa", 0, 0, 0, 0, 0, 0, 3, 0, 0,
+                                 8 * 3600 + 12 * 60 + 5};
+  t[table_row::first_board].text = "PL \"km\" 12,5\xe9";
+  t[table_row::progression_largest] = {0, 1000, 5100, 1, 0, "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  t[table_row::train_and_route].range_start = 120;
+  t[table_row::train_and_route].range_end = 358000;
+  t[table_row::train_and_route].position = 10;
+  t[table_row::scenery_and_identity] = {0, 1, 3, 2, 0, "Ortesa-Vildoro", 610, 0, 0, 0, 0, 0, 0, 0, 0, 32678};
+  t[table_row::repetition_and_clock] = {0, 1000, 9000, 4, 0, "418", 50, 0, 7, 5, 0, 0, 0, 0, 0, 0};
   return t;
 }
 
@@ -140,8 +141,8 @@ TEST(InspectTable, NamesEveryRowByItsUse) {
 
   // A field that a fixed row does not use is still shown.
   scenario_table_t odd = small_table();
-  odd[84].flag_b = 9;
-  odd[40].value_c = -7;
+  odd[table_row::train_and_route].flag_b = 9;
+  odd[40].value_c = -7;  // between the stations and the boards: no use
   fs.files["R_7.sim"] = encode_table_file(odd);
   const dump o = inspect(fs, "R_7.sim");
   EXPECT_TRUE(has_line(o.out, "row 84  train and route       braked_mass_percent=120 "

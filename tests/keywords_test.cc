@@ -42,8 +42,7 @@ const row_seen* read_example(const keyword_info& k, reader_log& log, test::memor
   scenario_model m;
   m.route_name = "Prova";
   m.train_number = "7";
-  int32_t j = 1;
-  memorizza_percorso(m, j, fs, test::kFolder, write_policy::always, &log);
+  memorizza_percorso(m, 1, fs, test::kFolder, write_policy::always, &log);
   const text_seen& t = k.text == text_role::line ? log.line : log.train;
   for (const row_seen& r : t.rows)
     if (r.info == &k) return &r;

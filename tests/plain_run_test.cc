@@ -13,10 +13,7 @@ using test::read_bytes;
 using test::run_program;
 using test::temp_folder;
 
-const std::vector<std::string> kLeftByARun{
-    "Ortesa-Vildoro_418.dat",           "Ortesa-Vildoro_418.sim",
-    "Ortesa-Vildoro_418_note.txt",      "Ortesa-Vildoro_418_rallentamenti.txt",
-    "Ortesa-Vildoro_418_scheda_treno.txt", "Ortesa-Vildoro_linea.dat"};
+const std::vector<std::string> kLeftByARun = test::plain_run_files();
 
 TEST(PlainRun, LeavesThePapersAndTheCompiledFiles) {
   temp_folder dir;

@@ -28,9 +28,10 @@ struct compiled_line {
     }
     cells[30].kind = cell_kind::signal;
     scenario_table_t table{};
-    table[1] = {.range_start = 2000, .range_end = 2600, .position = 2300, .text = "ZETA", .time_of_day = 3600};
-    table[85].text = "R";
-    table[86].text = "7";
+    table[table_row::first_station] = {
+        .range_start = 2000, .range_end = 2600, .position = 2300, .text = "ZETA", .time_of_day = 3600};
+    table[table_row::scenery_and_identity].text = "R";
+    table[table_row::repetition_and_clock].text = "7";
     track_plan_t plan;
     for (int m = 0; m <= 5000; ++m) {
       plan.x.push_back(plan_number::of_real(0));

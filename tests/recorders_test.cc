@@ -116,17 +116,18 @@ TEST(ProgressiveOrdina, Cases) {
   for (const auto& c : cases) {
     scenario_model m;
     for (int i = 0; i < 3; ++i) {
-      auto& r = m.scenario_table[static_cast<size_t>(81 + i)];
+      auto& r = m.scenario_table[static_cast<size_t>(table_row::progression_largest + i)];
       r.range_start = c.in[i].start;
       r.range_end = c.in[i].value;
       r.position = c.in[i].flag;
     }
     ASSERT_TRUE(progressive_ordina(m));
     for (int i = 0; i < 3; ++i) {
-      const auto& r = m.scenario_table[static_cast<size_t>(81 + i)];
-      EXPECT_EQ(r.range_start, c.out[i].start) << "row " << 81 + i << " of case " << (&c - cases);
-      EXPECT_EQ(r.range_end, c.out[i].value) << "row " << 81 + i << " of case " << (&c - cases);
-      EXPECT_EQ(r.position, c.out[i].flag) << "row " << 81 + i << " of case " << (&c - cases);
+      const int row = table_row::progression_largest + i;
+      const auto& r = m.scenario_table[static_cast<size_t>(row)];
+      EXPECT_EQ(r.range_start, c.out[i].start) << "row " << row << " of case " << (&c - cases);
+      EXPECT_EQ(r.range_end, c.out[i].value) << "row " << row << " of case " << (&c - cases);
+      EXPECT_EQ(r.position, c.out[i].flag) << "row " << row << " of case " << (&c - cases);
     }
   }
 }

@@ -67,12 +67,12 @@ struct small_line {
     cells[134].value_1 = 60;
     cells[138].kind = cell_kind::slowdown_end;
     cells[128].kind = cell_kind::reduction_point;
-    table[1] = {.range_start = 1000, .range_end = 1600, .position = 1300, .text = "ALFA & <BETA>",
-                .time_of_day = 8 * 3600 + 5 * 60};
-    table[2] = {.range_start = 8000, .range_end = 8400, .position = 8200, .text = "GAMMA"};
-    table[84].range_end = 9000;
-    table[85].text = "Prova";
-    table[86].text = "7";
+    table[table_row::first_station] = {.range_start = 1000, .range_end = 1600, .position = 1300,
+                                       .text = "ALFA & <BETA>", .time_of_day = 8 * 3600 + 5 * 60};
+    table[table_row::first_station + 1] = {.range_start = 8000, .range_end = 8400, .position = 8200, .text = "GAMMA"};
+    table[table_row::train_and_route].range_end = 9000;
+    table[table_row::scenery_and_identity].text = "Prova";
+    table[table_row::repetition_and_clock].text = "7";
     // A gentle curve to the north-east, one point a metre.
     for (int m = 0; m <= 10000; ++m) {
       plan.x.push_back(plan_number::of_real(m * m / 20000.0));
@@ -182,8 +182,7 @@ TEST(RoutePlot, ShippedScenarioShowsItsStationsAndSlowdown) {
   const scenario_identity id{m.route_name, m.train_number};
   ASSERT_TRUE(dati_linea(id, fs, "/s"));
   ASSERT_TRUE(dati_treno(id, fs, "/s"));
-  int32_t j = 1;
-  memorizza_percorso(m, j, fs, "/s", write_policy::always);
+  memorizza_percorso(m, 1, fs, "/s", write_policy::always);
   ASSERT_EQ(m.error_code, 0);
   const std::string s = render_route_svg(m.cells, m.scenario_table, &m.track_plan);
   EXPECT_EQ(tag_balance_fault(s), "");

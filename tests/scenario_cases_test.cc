@@ -81,8 +81,7 @@ TEST_P(ScenarioCase, CompilesAsExpected) {
     scenario_model m;
     m.route_name = o.route;
     m.train_number = o.train;
-    int32_t j = o.no_plan ? 0 : 1;
-    const compile_result r = memorizza_percorso(m, j, plain, ".", write_policy::only_without_error);
+    const compile_result r = memorizza_percorso(m, o.no_plan ? 0 : 1, plain, ".", write_policy::only_without_error);
     for (const auto& [path, bytes] : plain.files)
       if (!sources.files.count(path)) {
         ASSERT_TRUE(files.files.count(path)) << path;

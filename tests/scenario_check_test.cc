@@ -184,11 +184,10 @@ TEST(ScenarioCheck, CompileWritesTheSameBytesWithItsWarnings) {
       scenario_model m;
       m.route_name = "Prova";
       m.train_number = "7";
-      int32_t j = 1;
       if (watched)
-        compile_with_warnings(m, j, fs, {{"Prova", "7"}, 1, test::kFolder, ""}, write_policy::always);
+        compile_with_warnings(m, 1, fs, {{"Prova", "7"}, 1, test::kFolder, ""}, write_policy::always);
       else
-        memorizza_percorso(m, j, fs, test::kFolder, write_policy::always);
+        memorizza_percorso(m, 1, fs, test::kFolder, write_policy::always);
       outputs[watched] = fs.files;
     }
     EXPECT_EQ(outputs[0].size(), 3u);

@@ -59,17 +59,17 @@ TEST(CellMeaning, SpeedGradientAndChainage) {
 // number, a board row its text alone.
 TEST(TableRows, StationsAndBoardsMeetBetweenThem) {
   scenario_table_t t{};
-  EXPECT_EQ(station_rows_end(t), 1);
-  EXPECT_EQ(board_rows_begin(t), 81);
-  t[1].kind = 2;
-  t[1].text = "A";
-  t[2].range_end = 500;  // a station of type 0 without a name
-  t[80].text = "Km 1";
-  t[79].text = "Km 2";
-  EXPECT_EQ(station_rows_end(t), 3);
-  EXPECT_EQ(board_rows_begin(t), 79);
-  EXPECT_TRUE(is_station_row(t, 2));
-  EXPECT_FALSE(is_station_row(t, 3));
+  EXPECT_EQ(station_rows_end(t), table_row::first_station);
+  EXPECT_EQ(board_rows_begin(t), table_row::first_board + 1);
+  t[table_row::first_station].kind = 2;
+  t[table_row::first_station].text = "A";
+  t[table_row::first_station + 1].range_end = 500;  // a station of type 0 without a name
+  t[table_row::first_board].text = "Km 1";
+  t[table_row::first_board - 1].text = "Km 2";
+  EXPECT_EQ(station_rows_end(t), table_row::first_station + 2);
+  EXPECT_EQ(board_rows_begin(t), table_row::first_board - 1);
+  EXPECT_TRUE(is_station_row(t, table_row::first_station + 1));
+  EXPECT_FALSE(is_station_row(t, table_row::first_station + 2));
   EXPECT_FALSE(is_station_row(t, 79));
   // 80 boards, no station.
   scenario_table_t boards{};

@@ -26,9 +26,9 @@ TEST(Reader, FillsTheLineAndDeletesBothTexts) {
   EXPECT_EQ(o.m.last_cell, 340);
   ASSERT_EQ(o.m.cells.size(), 341u);
   EXPECT_TRUE(o.fs.files.empty());
-  EXPECT_EQ(o.m.scenario_table[84].range_end, 10000);
-  EXPECT_EQ(o.m.scenario_table[85].text, "Prova");
-  EXPECT_EQ(o.m.scenario_table[86].text, "7");
+  EXPECT_EQ(o.m.scenario_table[table_row::train_and_route].range_end, 10000);
+  EXPECT_EQ(o.m.scenario_table[table_row::scenery_and_identity].text, "Prova");
+  EXPECT_EQ(o.m.scenario_table[table_row::repetition_and_clock].text, "7");
   // Gradient: 0 before 1000 m, -5 from cell 20, +4 from cell 40; the end
   // fill stops three cells short of the last.
   EXPECT_EQ(o.m.cells[19].gradient_code, 100);
@@ -66,14 +66,14 @@ TEST(Reader, ShippedRowsLandInTheirCells) {
   // The board lands on a marker cell, which counts as free.
   EXPECT_EQ(o.m.cells[4172].kind, cell_kind::indication_board);
   EXPECT_EQ(o.m.cells[4172].value_1, 80);
-  EXPECT_EQ(o.m.scenario_table[80].text, "(Km 208+500)");
+  EXPECT_EQ(o.m.scenario_table[table_row::first_board].text, "(Km 208+500)");
   // Indicator board: 140 and 140 pack to 2828.
   EXPECT_EQ(o.m.cells[4088].kind, cell_kind::speed_indicator);
   EXPECT_EQ(o.m.cells[4088].value_1, 2828);
   EXPECT_EQ(o.m.cells[4088].value_2, 3131);
 
   // First station: 203500 to 204300, end marker in 4085, approach 4084..4081.
-  const table_entry& s = o.m.scenario_table[1];
+  const table_entry& s = o.m.scenario_table[table_row::first_station];
   EXPECT_EQ(s.range_start, 203500);
   EXPECT_EQ(s.range_end, 204300);
   EXPECT_EQ(s.time_of_day, 21 * 3600 + 56 * 60 + 50);
@@ -149,7 +149,7 @@ TEST(Reader, FieldsReadAlikeWhateverTheirSeparators) {
   for (const char* clock : {"orologio,    21              56            30 ", "orologio,21,56,30",
                             "orologio , 21 , 56 , 30", "orologio,\t21\t56,30"}) {
     const auto o = read_scenario(line_text({}), train_text({clock}));
-    const table_entry& r = o.m.scenario_table[86];
+    const table_entry& r = o.m.scenario_table[table_row::repetition_and_clock];
     EXPECT_EQ(r.value_c, 21) << clock;
     EXPECT_EQ(r.value_d, 56) << clock;
     EXPECT_EQ(r.value_e, 30) << clock;
@@ -166,11 +166,11 @@ TEST(Reader, KeywordCaseAndCommentRules) {
             "-x-", "-y-", "-z-", "pendenza, 1000, 3", "[fine]"}),
       kTrainPlain);
   ASSERT_EQ(o.m.error_code, 0);
-  EXPECT_EQ(o.m.scenario_table[85].range_start, 7);
+  EXPECT_EQ(o.m.scenario_table[table_row::scenery_and_identity].range_start, 7);
   // Only "due" was read: it is the largest start and goes to row 81 with
   // its value raised by 100.
-  EXPECT_EQ(o.m.scenario_table[81].range_start, 2000);
-  EXPECT_EQ(o.m.scenario_table[81].range_end, 2100);
+  EXPECT_EQ(o.m.scenario_table[table_row::progression_largest].range_start, 2000);
+  EXPECT_EQ(o.m.scenario_table[table_row::progression_largest].range_end, 2100);
   EXPECT_EQ(o.m.cells[20].gradient_code, 103);
 }
 
@@ -251,12 +251,12 @@ TEST(Reader, StationExtents) {
                   "stazione, 330600, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, E"}));
   ASSERT_FALSE(o.error) << describe(*o.error);
   const auto& t = o.m.scenario_table;
-  EXPECT_EQ(t[1].range_start, 299800);
-  EXPECT_EQ(t[1].range_end, 300150);
-  EXPECT_EQ(t[1].flag_b, 0);  // first station
-  EXPECT_EQ(t[2].range_start, 309700);
-  EXPECT_EQ(t[2].range_end, 310350);  // flag_c moves the end 50 m further
-  EXPECT_EQ(t[2].flag_b, 1);          // 600 m or more keeps it
+  EXPECT_EQ(t[table_row::first_station].range_start, 299800);
+  EXPECT_EQ(t[table_row::first_station].range_end, 300150);
+  EXPECT_EQ(t[table_row::first_station].flag_b, 0);  // first station
+  EXPECT_EQ(t[table_row::first_station + 1].range_start, 309700);
+  EXPECT_EQ(t[table_row::first_station + 1].range_end, 310350);  // flag_c moves the end 50 m further
+  EXPECT_EQ(t[table_row::first_station + 1].flag_b, 1);          // 600 m or more keeps it
   EXPECT_EQ(t[3].range_start, 319700);
   EXPECT_EQ(t[3].range_end, 320300);
   // Type 28: no end marker, no approach codes; 350 m apart is accepted.
@@ -317,11 +317,11 @@ TEST(Reader, DecidedCornerCases) {
        train_text({"stazione, 60000, 2, 250, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, S"}), 9, {}},
       {"station_without_a_row", text_of(boards(80, 1000), "100000"), train_text({station_ok}), 10,
        [](const scenario_model& m) {
-         EXPECT_EQ(m.scenario_table[1].text, "B79");
-         EXPECT_EQ(m.scenario_table[1].position, 0);
+         EXPECT_EQ(m.scenario_table[table_row::first_station].text, "B79");
+         EXPECT_EQ(m.scenario_table[table_row::first_station].position, 0);
        }},
       {"station_in_the_last_free_row", text_of(boards(79, 1000), "100000"), train_text({station_ok}), 10,
-       [](const scenario_model& m) { EXPECT_EQ(m.scenario_table[1].text, "S"); }},
+       [](const scenario_model& m) { EXPECT_EQ(m.scenario_table[table_row::first_station].text, "S"); }},
       // The 81st board: a taken cell first, then no row.
       {"board_81_cell_taken", text_of(with(boards(80, 1000), {"cartello_indicatore, 1000, X"}), "100000"),
        empty_train, 6, {}},

@@ -29,8 +29,7 @@ built build(const synthetic_scenario& s) {
   const scenario_identity id{s.route_name, s.train_number};
   b.fs.files[join_path(kFolder, line_file_name(id))] = s.line_text;
   b.fs.files[join_path(kFolder, train_file_name(id))] = s.train_text;
-  int32_t j = 1;
-  b.result = memorizza_percorso(b.m, j, b.fs, kFolder, write_policy::always);
+  b.result = memorizza_percorso(b.m, 1, b.fs, kFolder, write_policy::always);
   return b;
 }
 
@@ -44,14 +43,17 @@ TEST(LargestScenario, BuildsWithoutErrorAtTheFormatsLimits) {
   const built b = build(s);
   ASSERT_TRUE(b.result.files_written) << b.result.io.message;
   EXPECT_FALSE(b.result.error) << describe(*b.result.error);
-  EXPECT_EQ(b.m.scenario_table[84].range_end, 1000000);
+  EXPECT_EQ(b.m.scenario_table[table_row::train_and_route].range_end, 1000000);
   EXPECT_EQ(b.m.last_cell, 20140);
 
-  // Stations fill rows 1 to 38, boards rows 41 to 80, nothing between.
-  for (int r = 1; r <= 38; ++r) EXPECT_FALSE(b.m.scenario_table[r].text.empty()) << "row " << r;
-  EXPECT_TRUE(b.m.scenario_table[39].text.empty());
-  EXPECT_TRUE(b.m.scenario_table[40].text.empty());
-  for (int r = 41; r <= 80; ++r) EXPECT_FALSE(b.m.scenario_table[r].text.empty()) << "row " << r;
+  // The 38 stations fill the rows from the first station's, the 40 boards
+  // those up to the first board's, and the two rows between stay empty.
+  const int stations_end = table_row::first_station + 38, boards_begin = table_row::first_board + 1 - 40;
+  for (int r = table_row::first_station; r < boards_begin; ++r)
+    EXPECT_EQ(b.m.scenario_table[r].text.empty(), r >= stations_end) << "row " << r;
+  EXPECT_EQ(boards_begin - stations_end, 2);
+  for (int r = boards_begin; r <= table_row::first_board; ++r)
+    EXPECT_FALSE(b.m.scenario_table[r].text.empty()) << "row " << r;
   EXPECT_EQ(cells_of_kind(b.m, cell_kind::signal), 666u);
   EXPECT_EQ(cells_of_kind(b.m, cell_kind::indication_board), 40u);
   EXPECT_EQ(cells_of_kind(b.m, cell_kind::slowdown_start), 6u);

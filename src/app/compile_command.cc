@@ -81,7 +81,7 @@ exit_status run_compile(const compile_options& o, file_system& fs, std::ostream&
   scenario_model model;
   model.route_name = o.route;
   model.train_number = o.train;
-  int32_t j = o.no_plan ? 0 : 1;
+  const int32_t j = o.no_plan ? 0 : 1;
   const check_options options{{o.route, o.train}, j, o.dir, shown_folder(o.dir)};
   const observed_compile built =
       compile_with_warnings(model, j, sources, options, write_policy::only_without_error);

@@ -5,8 +5,8 @@
 
 namespace sb {
 
-exit_status errore(const std::string& a) {
-  show_message_box(errore_text(a));
+exit_status errore(const std::string& a, desktop_use use) {
+  show_message_box(errore_text(a), use);
   return exit_status::fault;
 }
 

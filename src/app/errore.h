@@ -4,11 +4,12 @@
 #include <string>
 
 #include "app/exit_status.h"
+#include "platform/desktop.h"
 
 namespace sb {
 
 // Shows " Errore n. " + `a` in the message box and waits for OK. Returns
 // the exit status the caller ends the program with at once.
-[[nodiscard]] exit_status errore(const std::string& a);
+[[nodiscard]] exit_status errore(const std::string& a, desktop_use use);
 
 }  // namespace sb

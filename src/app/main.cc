@@ -54,8 +54,6 @@ sb::exit_status run(int argc, char** argv) {
   }
 
   sb::disk_file_system fs;
-  // The tools for authors never open a window.
-  if (!app.get_subcommands().empty()) sb::stay_in_console();
   if (check_cmd->parsed()) return sb::run_check(check, fs, std::cout, std::cerr);
   if (compile_cmd->parsed()) return sb::run_compile(compile, fs, std::cout, std::cerr);
   if (inspect_cmd->parsed()) return sb::run_inspect(inspect, fs, std::cout, std::cerr);
@@ -70,7 +68,7 @@ sb::exit_status run(int argc, char** argv) {
       return exit_status::failure;
     }
   }
-  return sb::run_plain(folder, fs, std::cerr);
+  return sb::run_plain(folder, fs, std::cerr, sb::desktop_use::when_available);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ CLI::App* add_texts_command(CLI::App& app, texts_options& o) {
 }
 
 exit_status run_texts(const texts_options& o, file_system& fs, std::ostream& out, std::ostream& err) {
-  const scenario_identity shipped{"Ortesa-Vildoro", "418"};
+  const scenario_identity shipped = shipped_identity();
   const locked_folder held = fs.lock_folder(o.dir);
   if (!held.result) {
     err << "scenario-builder: " << held.result.message << "\n";

@@ -7,7 +7,7 @@
 
 namespace sb {
 
-compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system& fs,
+compile_result memorizza_percorso(scenario_model& model, int32_t j, file_system& fs,
                                   const std::string& folder, write_policy policy, build_observer* seen) {
   compile_result result;
   model.geometry_flag = j;

@@ -27,7 +27,7 @@ struct compile_result {
 // texts from `folder`, completes and stamps the model, writes the files.
 // With an observer, tells it what the reader and the protection pass did;
 // the build is the same.
-compile_result memorizza_percorso(scenario_model& model, int32_t& j, file_system& fs,
+compile_result memorizza_percorso(scenario_model& model, int32_t j, file_system& fs,
                                   const std::string& folder, write_policy policy, build_observer* seen = nullptr);
 
 }  // namespace sb

@@ -1,11 +1,13 @@
 #include "builder/compiled_files.h"
 
 #include <algorithm>
-
+#include <array>
 #include <bit>
 #include <cassert>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "builder/scenario_files.h"
@@ -69,51 +71,55 @@ bool get_plan_number(le_reader& in, plan_number& n) {
 
 // ---- table file ----
 
+// The decoders name every field they read, so that a damaged file is
+// reported at the field where it stops making sense.
+constexpr std::array<std::string_view, 11> cell_field_names{
+    "kind",          "value_1",       "value_2",   "value_3",       "value_4", "signal_time",
+    "approach_code", "mountain_kind", "speed_code", "gradient_code", "adhesion"};
+constexpr std::array<std::string_view, 5> row_head_names{"kind", "range_start", "range_end", "position", "flag_a"};
+constexpr std::array<std::string_view, 10> row_tail_names{"value_a", "value_b",    "value_c", "value_d", "value_e",
+                                                          "flag_d",  "stop_value", "flag_c",  "flag_b",  "time_of_day"};
+
+bool get_field(le_reader& in, uint8_t& v, std::string_view name) { return in.u8(v, name); }
+bool get_field(le_reader& in, int16_t& v, std::string_view name) { return in.i16(v, name); }
+bool get_field(le_reader& in, int32_t& v, std::string_view name) { return in.i32(v, name); }
+
+template <class Fields, size_t n>
+bool get_fields(le_reader& in, Fields fields, const std::array<std::string_view, n>& names) {
+  static_assert(std::tuple_size_v<Fields> == n, "a name for every field");
+  return std::apply(
+      [&](auto&... field) {
+        size_t i = 0;
+        return (get_field(in, field, names[i++]) && ...);
+      },
+      fields);
+}
+
+template <class Fields>
+void put_fields(le_writer& w, Fields fields) {
+  std::apply([&w](const auto&... field) { w.all(field...); }, fields);
+}
+
+// ---- table file ----
+
 void put_row(le_writer& w, const table_entry& row) {
   assert(row.text.size() <= longest_text);
-  w.u8(row.kind);
-  w.i32(row.range_start);
-  w.i32(row.range_end);
-  w.i32(row.position);
-  w.u8(row.flag_a);
-  w.u16(static_cast<uint16_t>(row.text.size()));
+  put_fields(w, row_head_fields(row));
+  w.u16(static_cast<row_text_length>(row.text.size()));
   w.bytes(row.text);
-  w.i16(row.value_a);
-  w.i16(row.value_b);
-  w.i16(row.value_c);
-  w.i16(row.value_d);
-  w.i16(row.value_e);
-  w.u8(row.flag_d);
-  w.u8(row.stop_value);
-  w.u8(row.flag_c);
-  w.u8(row.flag_b);
-  w.i32(row.time_of_day);
+  put_fields(w, row_tail_fields(row));
 }
 
 bool get_row(le_reader& in, table_entry& row) {
-  return in.u8(row.kind, "kind") && in.i32(row.range_start, "range_start") &&
-         in.i32(row.range_end, "range_end") && in.i32(row.position, "position") &&
-         in.u8(row.flag_a, "flag_a") && in.text(row.text) && in.i16(row.value_a, "value_a") &&
-         in.i16(row.value_b, "value_b") && in.i16(row.value_c, "value_c") && in.i16(row.value_d, "value_d") &&
-         in.i16(row.value_e, "value_e") && in.u8(row.flag_d, "flag_d") &&
-         in.u8(row.stop_value, "stop_value") && in.u8(row.flag_c, "flag_c") && in.u8(row.flag_b, "flag_b") &&
-         in.i32(row.time_of_day, "time_of_day");
+  return get_fields(in, row_head_fields(row), row_head_names) && in.text(row.text) &&
+         get_fields(in, row_tail_fields(row), row_tail_names);
 }
 
 // ---- cell file ----
 
-void put_cell(le_writer& w, const track_cell& c) {
-  w.all(c.kind, c.value_1, c.value_2, c.value_3, c.value_4, c.signal_time, c.approach_code, c.mountain_kind,
-        c.speed_code, c.gradient_code, c.adhesion);
-}
+void put_cell(le_writer& w, const track_cell& c) { put_fields(w, cell_fields(c)); }
 
-bool get_cell(le_reader& in, track_cell& c) {
-  return in.u8(c.kind, "kind") && in.i16(c.value_1, "value_1") && in.i16(c.value_2, "value_2") &&
-         in.i16(c.value_3, "value_3") && in.i16(c.value_4, "value_4") && in.u8(c.signal_time, "signal_time") &&
-         in.u8(c.approach_code, "approach_code") && in.u8(c.mountain_kind, "mountain_kind") &&
-         in.u8(c.speed_code, "speed_code") && in.u8(c.gradient_code, "gradient_code") &&
-         in.u8(c.adhesion, "adhesion");
-}
+bool get_cell(le_reader& in, track_cell& c) { return get_fields(in, cell_fields(c), cell_field_names); }
 
 template <class Encode, class Model>
 std::string encoded(Encode encode, const Model& model) {

@@ -5,9 +5,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "builder/byte_coder.h"
@@ -16,9 +20,39 @@
 
 namespace sb {
 
-inline constexpr size_t cell_bytes = 15;
+// The records' fields in file order, each at its type's width. The encoders
+// and decoders walk these lists, and the records' sizes are summed from
+// them, so a size cannot drift from what is written.
+template <class Cell>
+constexpr auto cell_fields(Cell& c) {
+  return std::tie(c.kind, c.value_1, c.value_2, c.value_3, c.value_4, c.signal_time, c.approach_code,
+                  c.mountain_kind, c.speed_code, c.gradient_code, c.adhesion);
+}
+// A table row is its head, the text's length and bytes, then its tail.
+template <class Row>
+constexpr auto row_head_fields(Row& r) {
+  return std::tie(r.kind, r.range_start, r.range_end, r.position, r.flag_a);
+}
+using row_text_length = uint16_t;
+template <class Row>
+constexpr auto row_tail_fields(Row& r) {
+  return std::tie(r.value_a, r.value_b, r.value_c, r.value_d, r.value_e, r.flag_d, r.stop_value, r.flag_c,
+                  r.flag_b, r.time_of_day);
+}
+
+template <class Fields>
+inline constexpr size_t bytes_of_fields = []<size_t... i>(std::index_sequence<i...>) {
+  return (sizeof(std::remove_reference_t<std::tuple_element_t<i, Fields>>) + ... + 0);
+}(std::make_index_sequence<std::tuple_size_v<Fields>>{});
+
+inline constexpr size_t cell_bytes = bytes_of_fields<decltype(cell_fields(std::declval<track_cell&>()))>;
 // A table row without its text; the text adds its own length.
-inline constexpr size_t row_bytes_without_text = 34;
+inline constexpr size_t row_bytes_without_text =
+    bytes_of_fields<decltype(row_head_fields(std::declval<table_entry&>()))> + sizeof(row_text_length) +
+    bytes_of_fields<decltype(row_tail_fields(std::declval<table_entry&>()))>;
+// The format's widths, which a simulator reads blind.
+static_assert(cell_bytes == 15);
+static_assert(row_bytes_without_text == 34);
 
 // The plan file: every x, then every y, each a tagged value (0 empty,
 // 2 int16, 5 double).

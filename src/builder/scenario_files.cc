@@ -1,6 +1,7 @@
 #include "builder/scenario_files.h"
 
 #include <iterator>
+#include <vector>
 
 namespace sb {
 
@@ -23,10 +24,23 @@ std::string plan_file_name(const scenario_identity& id) { return id.route_name +
 std::string table_file_name(const scenario_identity& id) { return with_train(id) + ".sim"; }
 std::string cell_file_name(const scenario_identity& id) { return with_train(id) + ".dat"; }
 
+scenario_identity shipped_identity() { return {"Ortesa-Vildoro", "418"}; }
+
+std::array<std::string, 3> paper_file_names(const scenario_identity& id) {
+  return {notes_file_name(id), slow_order_file_name(id), timetable_file_name(id)};
+}
+std::array<std::string, 3> compiled_file_names(const scenario_identity& id) {
+  return {plan_file_name(id), table_file_name(id), cell_file_name(id)};
+}
+std::array<std::string, 6> output_file_names(const scenario_identity& id) {
+  const auto papers = paper_file_names(id), compiled = compiled_file_names(id);
+  return {papers[0], papers[1], papers[2], compiled[0], compiled[1], compiled[2]};
+}
+
 std::optional<std::pair<std::string, std::string>> clashing_files(const scenario_identity& id) {
-  const std::string names[] = {line_file_name(id),       train_file_name(id),     notes_file_name(id),
-                               slow_order_file_name(id), timetable_file_name(id), plan_file_name(id),
-                               table_file_name(id),      cell_file_name(id)};
+  const auto outputs = output_file_names(id);
+  std::vector<std::string> names{line_file_name(id), train_file_name(id)};
+  names.insert(names.end(), outputs.begin(), outputs.end());
   const auto folded = [](std::string s) {
     for (char& c : s)
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

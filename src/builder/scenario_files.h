@@ -1,6 +1,7 @@
 // Names of the files a scenario is made of, formed from its identity.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,6 +24,16 @@ std::string timetable_file_name(const scenario_identity& id);  // R_T_scheda_tre
 std::string plan_file_name(const scenario_identity& id);   // R_linea.dat
 std::string table_file_name(const scenario_identity& id);  // R_T.sim
 std::string cell_file_name(const scenario_identity& id);   // R_T.dat
+
+// The scenario the plain run writes: Ortesa-Vildoro, train 418.
+scenario_identity shipped_identity();
+
+// The driver's papers, in the order the plain run writes them.
+std::array<std::string, 3> paper_file_names(const scenario_identity& id);
+// The compiled files, in the order a set writes them: plan, table, cells.
+std::array<std::string, 3> compiled_file_names(const scenario_identity& id);
+// Everything a plain run leaves: the papers, then the compiled files.
+std::array<std::string, 6> output_file_names(const scenario_identity& id);
 
 // Two of the eight names above that would be one file (train number
 // "linea" makes the cell file the plan file). Compared without regard to

@@ -45,6 +45,27 @@ inline constexpr uint8_t reduction_point_no_value = 13;
 inline constexpr uint8_t indication_board = 14;
 }  // namespace cell_kind
 
+// Station types (a station row's `kind`) whose extent is not the ordinary
+// one, half the length either side of the position.
+namespace station_kind {
+// Reach back the whole length and end 150 m past the position; no approach codes.
+inline constexpr uint8_t ends_past_position_first = 5;
+inline constexpr uint8_t ends_past_position_last = 6;
+// Reach the whole length either side of the position.
+inline constexpr uint8_t spans_both_ways_first = 7;
+inline constexpr uint8_t spans_both_ways_last = 8;
+// From here on a station marks no cell: no end marker, no approach codes.
+inline constexpr uint8_t first_unmarked = 25;
+}  // namespace station_kind
+
+inline bool ends_past_position(uint8_t kind) {
+  return kind == station_kind::ends_past_position_first || kind == station_kind::ends_past_position_last;
+}
+inline bool spans_both_ways(uint8_t kind) {
+  return kind == station_kind::spans_both_ways_first || kind == station_kind::spans_both_ways_last;
+}
+inline bool marks_cells(uint8_t kind) { return kind < station_kind::first_unmarked; }
+
 // A cell that an item may take: empty, or only a mountain marker.
 inline bool is_free(const track_cell& c) {
   return c.kind == cell_kind::empty || c.kind == cell_kind::mountain_marker;

@@ -171,11 +171,11 @@ struct train_reader {
   // depend on it.
   void set_extent(table_entry& s, int32_t length) const {
     const int64_t pos = s.position;
-    if (s.kind == 5 || s.kind == 6) {
+    if (ends_past_position(s.kind)) {
       s.range_end = to_int32(pos + 150, "the station's end");
       s.range_start = to_int32(pos - length, "the station's start");
       s.flag_c = 0;
-    } else if (s.kind == 7 || s.kind == 8) {
+    } else if (spans_both_ways(s.kind)) {
       s.range_start = to_int32(pos - length, "the station's start");
       s.range_end = to_int32(pos + length, "the station's end");
       s.flag_c = 0;
@@ -196,7 +196,7 @@ struct train_reader {
   row mark_station_end(const table_entry& s) {
     const int64_t end = s.range_end;
     if (end > 100 && round_div(end - 50, 50) > m.last_cell) return p.beyond(s.position);
-    if (s.kind != 5 && s.kind != 6)
+    if (!ends_past_position(s.kind))
       for (int k = 1; k <= 4; ++k)
         if (end > int64_t{50} * (k + 2))
           p.cell(round_div(end - int64_t{50} * (k + 1), 50)).approach_code = static_cast<uint8_t>(80 + k);
@@ -221,7 +221,7 @@ struct train_reader {
     const int32_t length = read_station_fields(s);
     if (length % 100 != 0) return p.fail(error::station_length, s.position);
     set_extent(s, length);
-    if (s.kind < 25)
+    if (marks_cells(s.kind))
       if (const row r = mark_station_end(s); r != row::done) return r;
     if (station_row > table_row::first_station &&
         int64_t{s.range_start} - 350 < m.scenario_table[static_cast<size_t>(station_row - 1)].range_end)

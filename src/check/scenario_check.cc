@@ -328,8 +328,7 @@ std::unique_ptr<one_build> build_with(scenario_model* into, file_system& fs, con
   scenario_model& m = into ? *into : b->model;
   m.route_name = o.id.route_name;
   m.train_number = o.id.train_number;
-  int32_t j = o.geometry;
-  b->result = memorizza_percorso(m, j, fs, o.folder, policy, &b->log);
+  b->result = memorizza_percorso(m, o.geometry, fs, o.folder, policy, &b->log);
   return b;
 }
 
@@ -425,7 +424,7 @@ check_report check_scenario(const check_options& o, file_system& fs) {
   return report;
 }
 
-observed_compile compile_with_warnings(scenario_model& model, int32_t& j, file_system& fs, const check_options& o,
+observed_compile compile_with_warnings(scenario_model& model, int32_t j, file_system& fs, const check_options& o,
                                        write_policy policy) {
   const scenario_names n = names_of(o);
   check_options as_asked = o;

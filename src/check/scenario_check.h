@@ -41,7 +41,7 @@ struct observed_compile {
 
 // One build as `compile` does it, writing as `policy` says, with the
 // warnings of its texts and its fault told at their places.
-observed_compile compile_with_warnings(scenario_model& model, int32_t& j, file_system& fs,
+observed_compile compile_with_warnings(scenario_model& model, int32_t j, file_system& fs,
                                        const check_options& options, write_policy policy);
 
 }  // namespace sb

@@ -16,16 +16,18 @@ class wait_window {
   virtual void close() = 0;
 };
 
+// Where a run may show itself. Only the plain run is handed a desktop;
+// the tools for authors never open a window.
+enum class desktop_use {
+  when_available,  // the desktop when a display answers, else the console
+  console_only,    // the console stand-ins, even where a display answers
+};
+
 // Shows the window without waiting and draws it once.
-std::unique_ptr<wait_window> show_wait_window();
+std::unique_ptr<wait_window> show_wait_window(desktop_use use);
 
 // A modal box with a text and one OK button; returns once it is confirmed.
-void show_message_box(const std::string& text);
-
-// From now on the console stand-ins serve, even where a display could be
-// opened. Tools that serve scenario authors call it first: they never open
-// a window.
-void stay_in_console();
+void show_message_box(const std::string& text, desktop_use use);
 
 // What a desktop module hands to the program, through the one entry point
 // `sb_desktop_face`.

@@ -19,8 +19,6 @@ namespace sb {
 
 namespace {
 
-bool console_only = false;
-
 class console_window : public wait_window {
  public:
   console_window() {
@@ -58,15 +56,13 @@ const desktop_face* desktop() {
 
 }  // namespace
 
-void stay_in_console() { console_only = true; }
-
-std::unique_ptr<wait_window> show_wait_window() {
-  if (!console_only && desktop() != nullptr) return desktop()->show_wait_window();
+std::unique_ptr<wait_window> show_wait_window(desktop_use use) {
+  if (use == desktop_use::when_available && desktop() != nullptr) return desktop()->show_wait_window();
   return std::make_unique<console_window>();
 }
 
-void show_message_box(const std::string& text) {
-  if (!console_only && desktop() != nullptr) return desktop()->message_box(text);
+void show_message_box(const std::string& text, desktop_use use) {
+  if (use == desktop_use::when_available && desktop() != nullptr) return desktop()->message_box(text);
   console_message_box(text);
 }
 

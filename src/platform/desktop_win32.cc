@@ -1,6 +1,6 @@
 // The window and the message box on Windows, straight on the Win32 API:
 // a plain native window, as the simulator's own tools have. The tools for
-// authors keep to the console (`stay_in_console`).
+// authors keep to the console (`desktop_use::console_only`).
 #include <windows.h>
 
 #include <cstdio>
@@ -13,8 +13,6 @@
 namespace sb {
 
 namespace {
-
-bool console_only = false;
 
 // Form1's layout in twips (1440 to the inch).
 constexpr int form_w = 4200, form_h = 2688;
@@ -108,18 +106,16 @@ std::unique_ptr<wait_window> open_form() {
 
 }  // namespace
 
-void stay_in_console() { console_only = true; }
-
-std::unique_ptr<wait_window> show_wait_window() {
-  if (!console_only) {
+std::unique_ptr<wait_window> show_wait_window(desktop_use use) {
+  if (use == desktop_use::when_available) {
     leave_a_console_of_our_own();
     if (auto form = open_form()) return form;
   }
   return std::make_unique<console_window>();
 }
 
-void show_message_box(const std::string& text) {
-  if (!console_only) {
+void show_message_box(const std::string& text, desktop_use use) {
+  if (use == desktop_use::when_available) {
     // No owner and no icon; the title is the program's name, as on Linux.
     const int answer = ::MessageBoxW(nullptr, win32::widen(text).c_str(), L"scenario-builder", MB_OK | MB_TASKMODAL);
     if (answer != 0) return;

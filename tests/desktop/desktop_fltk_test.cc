@@ -2,10 +2,7 @@
 // tests skip themselves where no display answers or the X tools are missing.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,17 +32,16 @@ struct shell_result {
   std::string out;
 };
 
+// This process's display, passed on to a program that must reach it.
+env_changes on_the_display() {
+  const char* display = std::getenv("DISPLAY");
+  return {{"DISPLAY", display ? std::optional<std::string>(display) : std::nullopt}};
+}
+
 // Runs a command line made of fixed words and numbers; stderr is dropped.
 shell_result shell(const std::string& command) {
-  shell_result r;
-  FILE* p = ::popen((command + " 2>/dev/null").c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  const run_result r = run_program("/bin/sh", {"-c", command}, {}, on_the_display());
+  return {r.exit_status, r.out};
 }
 
 // Why the desktop tests cannot run here; empty when they can.
@@ -98,36 +94,8 @@ std::string bracketed(const std::string& line, const std::string& key) {
 // its stdout; killed if the test leaves it running.
 class probe_run {
  public:
-  explicit probe_run(const std::vector<std::string>& args, const std::string& program = probe_path) {
-    int in[2], out[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(in[0], 0);
-      ::dup2(out[1], 1);
-      ::close(in[1]);
-      ::close(out[0]);
-      std::vector<char*> argv{const_cast<char*>(program.c_str())};
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(program.c_str(), argv.data());
-      ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    to_probe_ = in[1];
-    from_probe_ = out[0];
-  }
-  ~probe_run() {
-    if (pid_ > 0 && !status_) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    close_stdin();
-    if (from_probe_ >= 0) ::close(from_probe_);
-  }
-  probe_run(const probe_run&) = delete;
-  probe_run& operator=(const probe_run&) = delete;
+  explicit probe_run(const std::vector<std::string>& args, const std::string& program = probe_path)
+      : child_(program, args, talking()) {}
 
   // The next line of output; none when the probe ends or stays silent.
   std::optional<std::string> line(std::chrono::milliseconds patience) {
@@ -142,10 +110,10 @@ class probe_run {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           until - std::chrono::steady_clock::now());
       if (left.count() <= 0) return std::nullopt;
-      pollfd p{from_probe_, POLLIN, 0};
+      pollfd p{child_.output(), POLLIN, 0};
       if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
       char buf[1024];
-      const ssize_t n = ::read(from_probe_, buf, sizeof buf);
+      const ssize_t n = ::read(child_.output(), buf, sizeof buf);
       if (n <= 0) return std::nullopt;
       pending_.append(buf, static_cast<size_t>(n));
     }
@@ -185,30 +153,27 @@ class probe_run {
     return r;
   }
 
-  bool running() {
-    if (status_) return false;
-    int s = 0;
-    if (::waitpid(pid_, &s, WNOHANG) == pid_) status_ = WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s);
-    return !status_;
-  }
+  bool running() { return !child_.status(); }
 
-  void close_stdin() {
-    if (to_probe_ >= 0) ::close(to_probe_);
-    to_probe_ = -1;
-  }
+  void close_stdin() { child_.close_input(); }
 
   // The exit status; -1 when the probe had to be killed.
   int wait(std::chrono::milliseconds patience = 10s) {
     const auto until = std::chrono::steady_clock::now() + patience;
     while (running() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(20ms);
-    return status_ ? *status_ : -1;
+    return child_.status().value_or(-1);
   }
 
  private:
-  pid_t pid_ = -1;
-  int to_probe_ = -1, from_probe_ = -1;
+  static run_options talking() {
+    run_options o;
+    o.env = on_the_display();
+    o.talk = true;
+    return o;
+  }
+
+  child_program child_;
   std::string pending_;
-  std::optional<int> status_;
 };
 
 struct rgb_image {
@@ -381,8 +346,7 @@ TEST(DesktopTest, Error1250ShowsTheBoxAndEndsWithoutCompiledFiles) {
     scenario_model model;
     model.route_name = "Ortesa-Vildoro";
     model.train_number = "418";
-    int32_t j = 1;
-    const compile_result built = memorizza_percorso(model, j, mem, "m", write_policy::always);
+    const compile_result built = memorizza_percorso(model, 1, mem, "m", write_policy::always);
     ASSERT_TRUE(built.error);
     ASSERT_EQ(built.error->code, error::marker_in_use);
   }
@@ -414,15 +378,14 @@ TEST(DesktopTest, PlainRunUnderTheDisplayEndsByItself) {
   EXPECT_EQ(list_folder(with_display.path()), list_folder(without_display.path()));
 }
 
-// The authors' tools keep to the console even where a display answers: no
-// window appears, and the box's text goes to stderr without waiting.
-TEST(DesktopTest, ToolsStayInTheConsole) {
+// A run kept to the console shows nothing even where a display answers:
+// no window appears, and the box's text goes to stderr without waiting.
+TEST(DesktopTest, ConsoleOnlyStaysInTheConsole) {
   SKIP_WITHOUT_DESKTOP();
-  stay_in_console();
   testing::internal::CaptureStderr();
-  const auto window = show_wait_window();
+  const auto window = show_wait_window(desktop_use::console_only);
   const std::string found = shell("xdotool search --name '^Form1$'").out;
-  show_message_box(" Errore n. 1251");
+  show_message_box(" Errore n. 1251", desktop_use::console_only);
   window->close();
   EXPECT_EQ(testing::internal::GetCapturedStderr(), " Errore n. 1251\n");
   EXPECT_EQ(found, "");

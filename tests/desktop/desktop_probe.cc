@@ -57,7 +57,7 @@ void watch_for_box(void*) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "window") {
-    const auto window = sb::show_wait_window();
+    const auto window = sb::show_wait_window(sb::desktop_use::when_available);
     Fl_Window* form = find_window("Form1");
     if (!form) {
       std::printf("console\n");
@@ -73,18 +73,18 @@ int main(int argc, char** argv) {
   }
   if (mode == "box" && argc == 3) {
     Fl::add_timeout(0.05, watch_for_box);
-    sb::show_message_box(argv[2]);
+    sb::show_message_box(argv[2], sb::desktop_use::when_available);
     std::printf("confirmed\n");
     return 0;
   }
   if (mode == "build" && argc == 3) {
     Fl::add_timeout(0.05, watch_for_box);
-    const auto window = sb::show_wait_window();
+    const auto window = sb::show_wait_window(sb::desktop_use::when_available);
     sb::scenario_model model;
     model.route_name = "Ortesa-Vildoro";
     model.train_number = "418";
     sb::disk_file_system fs;
-    return sb::to_int(sb::compile_and_report(model, fs, argv[2], std::cerr));
+    return sb::to_int(sb::compile_and_report(model, fs, argv[2], std::cerr, sb::desktop_use::when_available));
   }
   std::fprintf(stderr, "usage: desktop_probe window | box TEXT | build DIR\n");
   return 2;

@@ -37,7 +37,7 @@ BOOL CALLBACK report_child(HWND child, LPARAM) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "window") {
-    const auto window = sb::show_wait_window();
+    const auto window = sb::show_wait_window(sb::desktop_use::when_available);
     HWND form = ::FindWindowW(L"Form1", L"Form1");
     if (form == nullptr) {
       std::printf("console\n");
@@ -60,12 +60,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "build" && argc == 3) {
-    const auto window = sb::show_wait_window();
+    const auto window = sb::show_wait_window(sb::desktop_use::when_available);
     sb::scenario_model model;
     model.route_name = "Ortesa-Vildoro";
     model.train_number = "418";
     sb::disk_file_system fs;
-    return sb::to_int(sb::compile_and_report(model, fs, argv[2], std::cerr));
+    return sb::to_int(sb::compile_and_report(model, fs, argv[2], std::cerr, sb::desktop_use::when_available));
   }
   std::fprintf(stderr, "usage: desktop_probe window | build DIR\n");
   return 2;

@@ -21,7 +21,7 @@ bool regenerating();
 ::testing::AssertionResult matches_golden(const std::string& path, const std::string& actual);
 
 // What `inspect` prints of a compiled file named `name` (text format),
-// every cell or row with `all`; of a plan file, its summary followed by
+// every cell or row with `all` (of a plan file, its summary), followed by
 // the digest and size of its bytes.
 std::string compiled_dump(const std::string& name, const std::string& bytes, bool all);
 

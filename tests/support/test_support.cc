@@ -9,12 +9,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "builder/scenario_files.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
 #include "platform/win32_text.h"
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -139,17 +142,17 @@ HANDLE inheritable(const std::string& path, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-run_result run_program(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& cwd, const env_changes& env) {
-  temp_folder scratch;
-  const std::string out_path = scratch.file("out"), err_path = scratch.file("err");
-  HANDLE out = inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
-  HANDLE err = inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
+child_program::child_program(const std::string& program, const std::vector<std::string>& args,
+                             const run_options& options)
+    : scratch_(std::make_unique<temp_folder>()) {
+  if (options.talk || options.in_child) ADD_FAILURE() << "talk and in_child are POSIX only";
+  HANDLE out = inheritable(scratch_->file("out"), GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE err = inheritable(scratch_->file("err"), GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
   std::wstring command = quoted(win32::widen(program));
   for (const auto& a : args) command += L" " + quoted(win32::widen(a));
-  std::wstring block = environment_block(env);
-  const std::wstring folder = win32::widen(cwd);
+  std::wstring block = environment_block(options.env);
+  const std::wstring folder = win32::widen(options.cwd);
   STARTUPINFOW start{};
   start.cb = sizeof start;
   start.dwFlags = STARTF_USESTDHANDLES;
@@ -157,24 +160,48 @@ run_result run_program(const std::string& program, const std::vector<std::string
   start.hStdOutput = out;
   start.hStdError = err;
   PROCESS_INFORMATION child{};
-  run_result result;
   if (::CreateProcessW(win32::widen(program).c_str(), command.data(), nullptr, nullptr, TRUE,
-                       CREATE_UNICODE_ENVIRONMENT, block.data(), cwd.empty() ? nullptr : folder.c_str(), &start,
-                       &child)) {
-    ::WaitForSingleObject(child.hProcess, INFINITE);
-    DWORD status = 0;
-    ::GetExitCodeProcess(child.hProcess, &status);
-    result.exit_status = static_cast<int>(status);
+                       CREATE_UNICODE_ENVIRONMENT, block.data(), options.cwd.empty() ? nullptr : folder.c_str(),
+                       &start, &child)) {
     ::CloseHandle(child.hThread);
-    ::CloseHandle(child.hProcess);
+    process_ = child.hProcess;
   } else {
-    result.exit_status = 127;
+    status_ = 127;
   }
   ::CloseHandle(in);
   ::CloseHandle(out);
   ::CloseHandle(err);
-  result.out = read_bytes(out_path);
-  result.err = read_bytes(err_path);
+}
+
+child_program::~child_program() {
+  if (process_ == nullptr) return;
+  if (!status_) {
+    ::TerminateProcess(process_, 1);
+    ::WaitForSingleObject(process_, INFINITE);
+  }
+  ::CloseHandle(process_);
+}
+
+void child_program::close_input() {}
+
+std::optional<int> child_program::status() {
+  if (!status_ && process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    ::GetExitCodeProcess(process_, &code);
+    status_ = static_cast<int>(code);
+  }
+  return status_;
+}
+
+run_result child_program::wait() {
+  if (!status_ && process_ != nullptr) {
+    ::WaitForSingleObject(process_, INFINITE);
+    status();
+  }
+  run_result result;
+  result.exit_status = *status_;
+  result.out = read_bytes(scratch_->file("out"));
+  result.err = read_bytes(scratch_->file("err"));
   return result;
 }
 
@@ -187,50 +214,117 @@ std::string drain(int fd) {
   while ((n = ::read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(n));
   return s;
 }
+
+int status_of(int wait_status) {
+  return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+}
+
 }  // namespace
 
-run_result run_program(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& cwd, const env_changes& env) {
-  // Output goes through temporary files so that neither pipe can fill up
-  // while the other is being read.
-  temp_folder scratch;
-  const std::string out_path = scratch.file("out"), err_path = scratch.file("err");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+child_program::child_program(const std::string& program, const std::vector<std::string>& args,
+                             const run_options& options)
+    : scratch_(std::make_unique<temp_folder>()) {
+  const std::string out_path = scratch_->file("out"), err_path = scratch_->file("err");
+  int to_child[2] = {-1, -1}, from_child[2] = {-1, -1};
+  if (options.talk && (::pipe(to_child) != 0 || ::pipe(from_child) != 0)) {
+    ADD_FAILURE() << "no pipe";
+    status_ = 127;
+    return;
+  }
+  // Everything the child needs is formed before the fork.
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_ = ::fork();
+  if (pid_ == 0) {
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int in = ::open("/dev/null", O_RDONLY);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
+    if (options.talk) {
+      ::dup2(to_child[0], 0);
+      ::dup2(from_child[1], 1);
+      ::close(to_child[1]);
+      ::close(from_child[0]);
+    } else {
+      const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int in = ::open("/dev/null", O_RDONLY);
+      ::dup2(in, 0);
+      ::dup2(out, 1);
+    }
     ::dup2(err, 2);
-    if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
+    if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(127);
     ::unsetenv("DISPLAY");
-    for (const auto& [name, value] : env) {
+    for (const auto& [name, value] : options.env) {
       if (value) ::setenv(name.c_str(), value->c_str(), 1);
       else ::unsetenv(name.c_str());
     }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    if (options.in_child && !options.in_child()) ::_exit(127);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
+  if (options.talk) {
+    ::close(to_child[0]);
+    ::close(from_child[1]);
+    input_ = to_child[1];
+    output_ = from_child[0];
+  }
+  if (pid_ < 0) status_ = 127;
+}
+
+child_program::~child_program() {
+  if (pid_ > 0 && !status_) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  close_input();
+  if (output_ >= 0) ::close(output_);
+}
+
+void child_program::close_input() {
+  if (input_ >= 0) ::close(input_);
+  input_ = -1;
+}
+
+std::optional<int> child_program::status() {
+  int s = 0;
+  if (!status_ && pid_ > 0 && ::waitpid(pid_, &s, WNOHANG) == pid_) status_ = status_of(s);
+  return status_;
+}
+
+run_result child_program::wait() {
+  int s = 0;
+  if (!status_ && pid_ > 0 && ::waitpid(pid_, &s, 0) == pid_) status_ = status_of(s);
   run_result result;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  int fd = ::open(out_path.c_str(), O_RDONLY);
-  result.out = drain(fd);
-  ::close(fd);
-  fd = ::open(err_path.c_str(), O_RDONLY);
+  result.exit_status = status_.value_or(-1);
+  if (output_ < 0) {
+    const int fd = ::open(scratch_->file("out").c_str(), O_RDONLY);
+    result.out = drain(fd);
+    if (fd >= 0) ::close(fd);
+  }
+  const int fd = ::open(scratch_->file("err").c_str(), O_RDONLY);
   result.err = drain(fd);
-  ::close(fd);
+  if (fd >= 0) ::close(fd);
   return result;
 }
 
 #endif
 
+run_result run_program(const std::string& program, const std::vector<std::string>& args,
+                       const run_options& options) {
+  return child_program(program, args, options).wait();
+}
+
+run_result run_program(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& cwd, const env_changes& env) {
+  return run_program(program, args, run_options{cwd, env, false, {}});
+}
+
 std::string program_path() { return SB_PROGRAM_PATH; }
+
+std::vector<std::string> plain_run_files() {
+  const auto names = output_file_names(shipped_identity());
+  std::vector<std::string> sorted(names.begin(), names.end());
+  std::sort(sorted.begin(), sorted.end());
+  return sorted;
+}
 
 }  // namespace sb::test

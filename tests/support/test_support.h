@@ -1,6 +1,8 @@
 // Small helpers shared by the tests.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -44,13 +46,63 @@ struct run_result {
 // variable, none removes it.
 using env_changes = std::vector<std::pair<std::string, std::optional<std::string>>>;
 
-// Runs a program with arguments, without a shell, with `cwd` as its
-// working folder (when not empty), stdin closed and this process's
-// environment with `env` applied. DISPLAY is removed unless `env` sets it:
-// programs under test open no window on the display that the desktop tests
-// watch.
+// How a program under test is started.
+struct run_options {
+  std::string cwd;  // its working folder; empty: this process's
+  // This process's environment with these changes. DISPLAY is removed
+  // unless set here: programs under test open no window on the display
+  // that the desktop tests watch.
+  env_changes env;
+  // POSIX only. Its stdin and stdout are pipes to the test (`input`,
+  // `output`) instead of a closed stdin and a collected stdout.
+  bool talk = false;
+  // POSIX only. Runs in the child just before the program replaces it
+  // (resource limits, another user); false ends the child with 127.
+  std::function<bool()> in_child;
+};
+
+// A program started without a shell. Its output goes through temporary
+// files, so that neither stdout nor stderr can fill up while the other is
+// read; `wait` collects them. A program still running when the object goes
+// is killed. Exit status 127: the program could not start; 128 + N: ended
+// by signal N.
+class child_program {
+ public:
+  child_program(const std::string& program, const std::vector<std::string>& args, const run_options& options = {});
+  ~child_program();
+  child_program(const child_program&) = delete;
+  child_program& operator=(const child_program&) = delete;
+
+  // With `talk`: the write end of its stdin, the read end of its stdout.
+  int input() const { return input_; }
+  int output() const { return output_; }
+  void close_input();
+
+  // Its exit status once it has ended; none while it runs. Never waits.
+  std::optional<int> status();
+  // Waits for the end; the output, for what is not a pipe.
+  run_result wait();
+
+ private:
+  std::unique_ptr<temp_folder> scratch_;
+  std::optional<int> status_;
+  int input_ = -1, output_ = -1;
+#ifdef _WIN32
+  void* process_ = nullptr;
+#else
+  int pid_ = -1;
+#endif
+};
+
+// Runs a program to its end (see `child_program`).
+run_result run_program(const std::string& program, const std::vector<std::string>& args,
+                       const run_options& options);
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::string& cwd = {}, const env_changes& env = {});
+
+// What a plain run of the shipped scenario leaves in its folder, sorted
+// as `list_folder` gives it.
+std::vector<std::string> plain_run_files();
 
 // The built program under test.
 std::string program_path();
