@@ -2,22 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
-#include <vector>
+#include <cstring>
 
 namespace sb {
 namespace {
 
-// Prefaulting touches no byte: whatever was written before, at either end
-// or in the whole pages between, is still there, in a block of a few pages
-// that starts and ends inside a page.
-TEST(Prefault, KeepsWhatTheMemoryHolds) {
-  std::vector<unsigned char> block(5 * 4096 + 123);
-  std::iota(block.begin(), block.end(), static_cast<unsigned char>(7));
-  const std::vector<unsigned char> before = block;
-  prefault(block.data() + 1, block.size() - 1);
-  prefault(block.data(), 0);
-  EXPECT_EQ(block, before);
+// Every byte of a block is the caller's, on either side of the size where
+// it stops coming from the heap, and two blocks never overlap.
+TEST(BackedMemory, EveryByteOfABlockIsWritable) {
+  constexpr size_t large = size_t{2} << 20;
+  for (const size_t bytes : {size_t{1}, size_t{4096 * 3 + 5}, large - 1, large, large + 1, 3 * large + 123}) {
+    SCOPED_TRACE(bytes);
+    auto* a = static_cast<unsigned char*>(allocate_backed(bytes));
+    auto* b = static_cast<unsigned char*>(allocate_backed(bytes));
+    std::memset(a, 0xa5, bytes);
+    std::memset(b, 0x5a, bytes);
+    EXPECT_EQ(a[0], 0xa5);
+    EXPECT_EQ(a[bytes - 1], 0xa5);
+    EXPECT_EQ(a[bytes / 2], 0xa5);
+    EXPECT_EQ(b[bytes - 1], 0x5a);
+    release_backed(a, bytes);
+    release_backed(b, bytes);
+  }
+  release_backed(nullptr, large);
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ struct plan_number {
 // Memory for the plan's columns, megabytes that are written end to end:
 // taken from the system backed at once, not a page fault at a time.
 void* allocate_plan_storage(size_t bytes);
-void release_plan_storage(void* p) noexcept;
+void release_plan_storage(void* p, size_t bytes) noexcept;
 
 // One coordinate for every metre, held as two parallel arrays (9 bytes a
 // number rather than a padded 16-byte record). The value of an empty number
@@ -162,7 +162,7 @@ class plan_column {
     template <typename U>
     uncleared(const uncleared<U>&) noexcept {}
     T* allocate(size_t n) { return static_cast<T*>(allocate_plan_storage(n * sizeof(T))); }
-    void deallocate(T* p, size_t) noexcept { release_plan_storage(p); }
+    void deallocate(T* p, size_t n) noexcept { release_plan_storage(p, n * sizeof(T)); }
     template <typename U>
     void construct(U* p) noexcept {
       ::new (static_cast<void*>(p)) U;

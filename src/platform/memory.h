@@ -5,11 +5,13 @@
 
 namespace sb {
 
-// Asks the system to back the whole pages of [p, p + bytes) now, in one
-// call, rather than with one page fault per page on first touch: a large
-// array about to be written end to end costs less so. The contents are
-// left as they are. Does nothing where the system offers no such call or
-// refuses it: the pages then come one fault at a time, as always.
-void prefault(void* p, size_t bytes) noexcept;
+// Memory for a large array about to be written end to end, backed by the
+// system at once rather than with one page fault per page on first touch,
+// and where the system allows in large pages: on a virtual machine every
+// small page of megabytes written is costly (a fault, a page table entry
+// to mirror). Throws std::bad_alloc when there is none. Its contents are
+// unspecified. `release_backed` takes the same size.
+void* allocate_backed(size_t bytes);
+void release_backed(void* p, size_t bytes) noexcept;
 
 }  // namespace sb
