@@ -126,6 +126,24 @@ TEST(Documents, WritersReplaceAnOlderLongerFileWholeOnDisk) {
   EXPECT_EQ(test::list_folder(dir.path()).size(), 5u);
 }
 
+// The papers are one set: one that cannot be written keeps the others from
+// being replaced. The author's texts command keeps its texts durable.
+TEST(Documents, ThePapersAreReplacedTogetherOrNotAtAll) {
+  test::failing_file_system fs(join_path("/prog", timetable_file_name(shipped)));
+  EXPECT_FALSE(write_papers(shipped, fs, "/prog", durability::with_next_set).ok());
+  EXPECT_TRUE(fs.files.empty());
+
+  test::memory_file_system ok_fs;
+  ASSERT_TRUE(write_papers(shipped, ok_fs, "/prog", durability::with_next_set));
+  ASSERT_TRUE(write_source_texts(shipped, ok_fs, "/prog", durability::transient));
+  ASSERT_EQ(ok_fs.files.size(), 5u);
+  for (const writer_case& w : writers) {
+    EXPECT_EQ(ok_fs.files[join_path("/prog", w.file_name(shipped))], w.text().render()) << w.file_name(shipped);
+  }
+  ASSERT_TRUE(dati_linea(shipped, ok_fs, "/prog"));
+  EXPECT_EQ(ok_fs.kept[join_path("/prog", line_file_name(shipped))], durability::durable);
+}
+
 TEST(Documents, AWriterFailsWhenTheFolderIsMissing) {
   test::temp_folder dir;
   disk_file_system fs;

@@ -107,24 +107,32 @@ TEST(DiskFileSystem, WritesOnlyOverRegularFilesThatMayBeWritten) {
 }
 
 // A failure on any file of a set, before the renames, leaves every old file
-// as it was and no temporary.
+// as it was and no temporary, whatever the files must survive: what is not
+// synced is still written whole before it replaces anything.
 TEST(DiskFileSystem, ASetIsReplacedWholeOrNotAtAll) {
-  for (const char* blocked : {"b", "c"}) {
-    SCOPED_TRACE(blocked);
+  const struct {
+    durability keep;
+    const char* blocked;
+  } cases[] = {{durability::durable, "b"},   {durability::durable, "c"}, {durability::with_next_set, "c"},
+               {durability::transient, "b"}, {durability::transient, "c"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.blocked) + ", durability " + std::to_string(static_cast<int>(c.keep)));
     temp_folder dir;
     for (const char* name : {"a", "b", "c"}) write_bytes(dir.file(name), std::string("old ") + name);
-    ASSERT_TRUE(set_read_only(dir.file(blocked), true));
+    ASSERT_TRUE(set_read_only(dir.file(c.blocked), true));
     disk_file_system fs;
-    const file_to_write set[] = {{dir.file("a"), text("new a")}, {dir.file("b"), text("new b")},
-                                 {dir.file("c"), text("new c")}};
+    const file_to_write set[] = {{dir.file("a"), text("new a"), c.keep},
+                                 {dir.file("b"), text("new b"), c.keep},
+                                 {dir.file("c"), text("new c"), c.keep}};
     const io_result r = fs.write_files(set);
-    EXPECT_EQ(r.message, dir.file(blocked) + ": read-only file");
+    EXPECT_EQ(r.message, dir.file(c.blocked) + ": read-only file");
     for (const char* name : {"a", "b", "c"}) EXPECT_EQ(read_bytes(dir.file(name)), std::string("old ") + name);
     EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"a", "b", "c"}));
 
-    ASSERT_TRUE(set_read_only(dir.file(blocked), false));
+    ASSERT_TRUE(set_read_only(dir.file(c.blocked), false));
     ASSERT_TRUE(fs.write_files(set));
     for (const char* name : {"a", "b", "c"}) EXPECT_EQ(read_bytes(dir.file(name)), std::string("new ") + name);
+    EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"a", "b", "c"}));
   }
 }
 

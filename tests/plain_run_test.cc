@@ -2,7 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
 
+#include "app/plain_run.h"
+#include "platform/desktop.h"
+#include "support/memory_file_system.h"
 #include "support/test_support.h"
 
 namespace sb {
@@ -25,6 +30,27 @@ TEST(PlainRun, LeavesThePapersAndTheCompiledFiles) {
   EXPECT_EQ(read_bytes(dir.file("Ortesa-Vildoro_linea.dat")).size(), 7299964u);
   // Cell 1 carries the marker 5121 and the og code 2411.
   EXPECT_EQ(read_bytes(dir.file("Ortesa-Vildoro_418.dat")).substr(16, 4), std::string("\x01\x14\x6b\x09", 4));
+}
+
+// Only what stays is synced: the source texts are gone by the end of the
+// run, and the papers' names are made durable by the compiled set's folder
+// sync that follows them.
+TEST(PlainRun, SyncsOnlyWhatStays) {
+  test::memory_file_system fs;
+  std::ostringstream err;
+  ASSERT_EQ(run_plain("/run", fs, err, desktop_use::console_only), exit_status::done) << err.str();
+  std::map<std::string, durability> kept;
+  for (const auto& [path, keep] : fs.kept) kept[path.substr(std::string("/run/").size())] = keep;
+  EXPECT_EQ(kept, (std::map<std::string, durability>{
+                      {"Ortesa-Vildoro_linea.txt", durability::transient},
+                      {"Ortesa-Vildoro_418-.txt", durability::transient},
+                      {"Ortesa-Vildoro_418_note.txt", durability::with_next_set},
+                      {"Ortesa-Vildoro_418_rallentamenti.txt", durability::with_next_set},
+                      {"Ortesa-Vildoro_418_scheda_treno.txt", durability::with_next_set},
+                      {"Ortesa-Vildoro_linea.dat", durability::durable},
+                      {"Ortesa-Vildoro_418.sim", durability::durable},
+                      {"Ortesa-Vildoro_418.dat", durability::durable},
+                  }));
 }
 
 TEST(PlainRun, WithoutArgumentsWritesBesideTheProgram) {

@@ -30,10 +30,13 @@ exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& 
   const locked_folder held = fs.lock_folder(folder);
   if (!held.result) return io_failure(held.result, err);
 
-  using writer = io_result (*)(const scenario_identity&, file_system&, const std::string&);
-  for (writer write : {dati_linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda}) {
-    if (const io_result r = write(id, fs, folder); !r) return io_failure(r, err);
-  }
+  // What must survive is synced, and nothing else: the source texts are
+  // deleted by the compile step before the lock goes; the papers are synced
+  // before they replace the old ones, and the compiled set's folder sync
+  // that follows makes their names durable with its own. A build that
+  // writes no compiled file leaves the papers whole all the same.
+  if (const io_result r = write_source_texts(id, fs, folder, durability::transient); !r) return io_failure(r, err);
+  if (const io_result r = write_papers(id, fs, folder, durability::with_next_set); !r) return io_failure(r, err);
   return compile_and_report(model, fs, folder, err, use);
 }
 

@@ -1,8 +1,12 @@
 #include "builder/scenario_model.h"
 
 #include "builder/rounding.h"
+#include "platform/memory.h"
 
 namespace sb {
+
+void* allocate_plan_storage(size_t bytes) { return allocate_backed(bytes); }
+void release_plan_storage(void* p, size_t bytes) noexcept { release_backed(p, bytes); }
 
 plan_column::plan_column(std::initializer_list<plan_number> numbers) {
   for (const plan_number& n : numbers) push_back(n);

@@ -122,6 +122,11 @@ struct plan_number {
   bool operator==(const plan_number&) const = default;
 };
 
+// Memory for the plan's columns, megabytes that are written end to end:
+// taken from the system backed at once, not a page fault at a time.
+void* allocate_plan_storage(size_t bytes);
+void release_plan_storage(void* p, size_t bytes) noexcept;
+
 // One coordinate for every metre, held as two parallel arrays (9 bytes a
 // number rather than a padded 16-byte record). The value of an empty number
 // is never stored: a new column's values are left unwritten until a number
@@ -166,7 +171,8 @@ class plan_column {
   bool operator==(const plan_column& other) const;
 
  private:
-  // Leaves new elements unwritten instead of clearing them.
+  // Takes the plan's storage, and leaves new elements unwritten instead of
+  // clearing them.
   template <typename T>
   struct uncleared : std::allocator<T> {
     template <typename U>
@@ -176,6 +182,8 @@ class plan_column {
     uncleared() = default;
     template <typename U>
     uncleared(const uncleared<U>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(allocate_plan_storage(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) noexcept { release_plan_storage(p, n * sizeof(T)); }
     template <typename U>
     void construct(U* p) noexcept {
       ::new (static_cast<void*>(p)) U;
@@ -187,7 +195,7 @@ class plan_column {
   };
 
   std::vector<double, uncleared<double>> values_;
-  std::vector<plan_number::tag> tags_;
+  std::vector<plan_number::tag, uncleared<plan_number::tag>> tags_;
 };
 
 // Plan x and y for every metre 0 .. total_metres; empty until created.

@@ -17,9 +17,4 @@ std::string line_list::render() const {
   return bytes;
 }
 
-io_result write_document(file_system& fs, const std::string& folder, const std::string& name,
-                         const line_list& lines) {
-  return fs.write_file(join_path(folder, name), lines.render());
-}
-
 }  // namespace sb

@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_system.h"
-
 namespace sb {
 
 inline constexpr std::string_view end_marker = "riferimento fine del file";
@@ -27,9 +25,5 @@ class line_list {
  private:
   std::array<std::string, capacity> entries_;
 };
-
-// Writes a document's lines to folder/name, replacing any older file whole.
-io_result write_document(file_system& fs, const std::string& folder, const std::string& name,
-                         const line_list& lines);
 
 }  // namespace sb

@@ -44,10 +44,28 @@ class string_sink : public byte_sink {
   std::string bytes;
 };
 
-// One file of a set to write: its path, and what writes its content.
+// What a written file must survive, and so what its write costs. Every
+// file is written whole beside its target and moved over it, so that a
+// reader never sees half of it; the kinds differ in what is synced.
+enum class durability {
+  // A power loss once the set is written: each content is synced before
+  // its rename, and the folders after the renames.
+  durable,
+  // Synced before its rename, so that after a power loss it is old or new
+  // and whole; its folder entry is made durable by the next durable set
+  // written into the same folder, which syncs that folder anyway.
+  with_next_set,
+  // Nothing: it lives only while the writer holds the folder's lock and is
+  // removed before that ends, so nothing is synced.
+  transient,
+};
+
+// One file of a set to write: its path, what writes its content, and what
+// it must survive.
 struct file_to_write {
   std::string path;
   std::function<void(byte_sink&)> content;
+  durability keep = durability::durable;
 };
 
 // A folder's exclusive lock, held while the object lives.
@@ -75,8 +93,9 @@ class file_system {
   // than the M a ... may have") and a name the system refuses are failures.
   // Never waits on a pipe or a device.
   virtual io_result read_file(const std::string& path, std::string& contents, size_t limit) = 0;
-  // Replaces the files as one set: every new content is complete and
-  // synced before the first old file is replaced, and on failure none is.
+  // Replaces the files as one set: every new content is complete (and
+  // synced, unless transient) before the first old file is replaced, and
+  // on failure none is.
   // Each result has exactly its new length. A target that exists and is
   // not a regular file, or is read-only, is refused before anything is
   // written.
@@ -94,7 +113,7 @@ class file_system {
 // The real disk. New contents go to temporary files in the target's folder
 // (`temporary_prefix` + a digest of the target's name + a unique tail) that
 // are synced, then renamed over the targets in order, and the folder
-// synced. A lock holder's write first removes temporaries that earlier,
+// synced, as far as each file's `durability` asks. A lock holder's write first removes temporaries that earlier,
 // killed runs left for the same targets.
 class disk_file_system : public file_system {
  public:

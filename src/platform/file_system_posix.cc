@@ -1,5 +1,6 @@
 // The file system on POSIX: new contents are staged in temporaries beside
-// their targets, synced, renamed over them in order, and the folder synced.
+// their targets, synced, renamed over them in order, and the folder synced
+// (each as far as the file's durability asks).
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -132,7 +133,7 @@ io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   if (raw < 0) return io_result::failure(f.path, reason(errno));
   fd_holder fd(raw);
   try {
-    done.push_back({temp, f.path});
+    done.push_back({temp, f.path, f.keep});
   } catch (const std::bad_alloc&) {
     ::unlink(temp.c_str());
     throw;
@@ -144,7 +145,7 @@ io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
     f.content(sink);
     err = sink.error();
   }
-  if (err == 0 && ::fsync(fd.get()) != 0) err = errno;
+  if (err == 0 && f.keep != durability::transient && ::fsync(fd.get()) != 0) err = errno;
   if (const int closed = fd.close_now(); err == 0) err = closed;
   if (err != 0) return io_result::failure(f.path, reason(err));
   return io_result::success();
@@ -251,7 +252,9 @@ void face::discard(const staged_file& s) { ::unlink(s.temp.c_str()); }
 
 io_result face::finish(std::span<const staged_file> replaced) {
   std::set<std::string> folders;
-  for (const staged_file& s : replaced) folders.insert(folder_of(s.target));
+  for (const staged_file& s : replaced) {
+    if (s.keep == durability::durable) folders.insert(folder_of(s.target));
+  }
   for (const std::string& folder : folders) {
     if (const int err = sync_folder(folder); err != 0) return io_result::failure(folder, reason(err));
   }

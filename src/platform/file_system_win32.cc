@@ -180,7 +180,7 @@ std::string unique_tail(unsigned attempt) {
 }  // namespace
 
 // Writes the content into a fresh temporary beside the target and flushes
-// it to the disk.
+// it to the disk, unless it is transient.
 io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   if (io_result r = check_target(f.path); !r) return r;
   const std::string prefix = folder_prefix(f.path);
@@ -197,7 +197,7 @@ io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   }
   handle file(h);
   try {
-    done.push_back({temp, f.path});
+    done.push_back({temp, f.path, f.keep});
   } catch (const std::bad_alloc&) {
     file.close();
     ::DeleteFileW(widen(temp).c_str());
@@ -207,15 +207,18 @@ io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   handle_sink sink(file.get());
   f.content(sink);
   DWORD err = sink.error();
-  if (err == 0 && !::FlushFileBuffers(file.get())) err = ::GetLastError();
+  if (err == 0 && f.keep != durability::transient && !::FlushFileBuffers(file.get())) err = ::GetLastError();
   if (!file.close() && err == 0) err = ::GetLastError();
   if (err != 0) return io_result::failure(f.path, reason(err));
   return io_result::success();
 }
 
-// MOVEFILE_WRITE_THROUGH returns once the move is on the disk.
+// MOVEFILE_WRITE_THROUGH returns once the move is on the disk; a
+// transient file's move need not wait for that. A file kept with the next
+// set is moved through all the same: Windows has no folder to sync later.
 io_result face::replace(const staged_file& s) {
-  if (!::MoveFileExW(widen(s.temp).c_str(), widen(s.target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  const DWORD through = s.keep == durability::transient ? 0 : MOVEFILE_WRITE_THROUGH;
+  if (!::MoveFileExW(widen(s.temp).c_str(), widen(s.target).c_str(), MOVEFILE_REPLACE_EXISTING | through))
     return io_result::failure(s.target, reason(::GetLastError()));
   return io_result::success();
 }

@@ -35,6 +35,7 @@ io_result memory_file_system::read_file(const std::string& path, std::string& co
 
 io_result memory_file_system::write_files(std::span<const file_to_write> set) {
   for (const file_to_write& f : set) {
+    kept[f.path] = f.keep;
     if (keep_written) {
       string_sink out;
       f.content(out);

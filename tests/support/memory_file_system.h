@@ -25,6 +25,8 @@ class memory_file_system : public file_system {
   // use for megabytes of plan file on every run.
   bool keep_written = true;
   std::map<std::string, size_t> written_sizes;
+  // What each path was last written to survive; kept when it is removed.
+  std::map<std::string, durability> kept;
   int locks_taken = 0;
 
  private:
