@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/errore.h"
+#include "app/tool_options.h"
 #include "builder/compile_step.h"
 #include "documents/documents.h"
 #include "platform/desktop.h"
@@ -18,15 +19,15 @@ exit_status io_failure(const io_result& r, std::ostream& err) {
 
 }  // namespace
 
-exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err) {
+exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err, double wait_seconds) {
   scenario_model model;
   model.route_name = "Ortesa-Vildoro";
   model.train_number = "418";
   const auto window = show_wait_window();
   // Runs that share the folder take turns: each writes its texts, reads
   // them back and deletes them while no other run touches them.
-  const locked_folder held = fs.lock_folder(folder);
-  if (!held.result) return io_failure(held.result, err);
+  const auto held = take_folder_lock(fs, folder, false, wait_seconds, err);
+  if (!held) return exit_status::failure;
 
   const scenario_identity id{model.route_name, model.train_number};
   using writer = io_result (*)(const scenario_identity&, file_system&, const std::string&);

@@ -13,7 +13,8 @@ namespace sb {
 // The whole job of the program: writes the five texts into `folder`, builds
 // the scenario from them and leaves the papers and the compiled files.
 // 0 done, 1 the build recorded an error, 2 an input/output failure.
-exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err);
+exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err,
+                      double wait_seconds = default_lock_wait);
 
 // The run's second half, once the texts are in `folder`: compiles them and
 // tells the person about the outcome.
