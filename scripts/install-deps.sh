@@ -6,7 +6,7 @@
 #   install-deps.sh test     that, and what the tests need (the desktop
 #                            tests' display tools, clang for the sanitizer
 #                            and fuzzing builds, the Windows build and
-#                            Wine to run it)
+#                            Wine to run it, a JSON parser)
 #   install-deps.sh windows  what the program needs, and the cross compiler
 #                            for Windows
 #   install-deps.sh extras   the benchmarks' tools
@@ -14,7 +14,7 @@ set -euo pipefail
 
 build=(cmake g++ make libcli11-dev libfltk1.3-dev fonts-urw-base35)
 windows=(g++-mingw-w64-x86-64-posix zip)
-test=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick man-db bsdextrautils strace "${windows[@]}" googletest wine wine64)
+test=(libgtest-dev libgmock-dev nlohmann-json3-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick man-db bsdextrautils strace "${windows[@]}" googletest wine wine64)
 extras=(libbenchmark-dev time)
 
 case "${1:-build}" in

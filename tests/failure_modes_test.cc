@@ -3,6 +3,9 @@
 // and every failure names its path. Runs the real program.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,12 +13,16 @@
 
 #include <chrono>
 #include <memory>
+#include <iostream>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "builder/scenario_files.h"
 #include "documents/documents.h"
+#include "platform/file_system.h"
+#include "support/golden.h"
 #include "support/test_support.h"
 
 namespace sb {
@@ -52,6 +59,19 @@ test::run_result run_limited(const std::vector<std::string>& args, const limits&
   return test::run_program(test::program_path(), args, o);
 }
 
+// The immutable mark (chattr +i): not even root may rename, link or
+// replace such a file. False when the system refuses it.
+bool set_immutable(const std::string& path, bool on) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return ok;
+}
+
 bool any_hidden_file(const std::string& folder) {
   for (const auto& name : list_folder(folder))
     if (name[0] == '.') return true;
@@ -66,7 +86,7 @@ TEST(FailureModes, AWriteThatFailsPartWayKeepsTheOldSet) {
     const char* what;
     bool compile_without_plan;
     rlim_t file_size;
-    const char* blocked;  // made read-only, or a folder when `as_folder`
+    const char* blocked;  // made read-only, or a folder when `as_folder`, or immutable
     bool as_folder;
     std::string failing;
     const char* reason;
@@ -80,6 +100,11 @@ TEST(FailureModes, AWriteThatFailsPartWayKeepsTheOldSet) {
        "not a regular file"},
       {"read-only, third file", false, RLIM_INFINITY, "Ortesa-Vildoro_418.dat", false, "Ortesa-Vildoro_418.dat",
        "read-only file"},
+      // Refuses the rename only once the plan and the table are moved in.
+      {"immutable, third file", false, RLIM_INFINITY, "Ortesa-Vildoro_418.dat", false, "Ortesa-Vildoro_418.dat",
+       "Operation not permitted; nothing was replaced"},
+      // The folder's entries cannot change: no temporary can be made.
+      {"immutable folder", true, RLIM_INFINITY, ".", false, "Ortesa-Vildoro_418.sim", "Operation not permitted"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -94,10 +119,14 @@ TEST(FailureModes, AWriteThatFailsPartWayKeepsTheOldSet) {
     if (c.blocked != nullptr && c.as_folder) {
       ::unlink(dir.file(c.blocked).c_str());
       ASSERT_EQ(::mkdir(dir.file(c.blocked).c_str(), 0755), 0);
-    } else if (c.blocked != nullptr) {
+    } else if (c.reason == std::string("read-only file")) {
       ASSERT_EQ(::chmod(dir.file(c.blocked).c_str(), 0444), 0);
+    } else if (c.blocked != nullptr && !set_immutable(dir.file(c.blocked), true)) {
+      std::cout << "[  SKIPPED ] " << c.what << ": the file system refuses the immutable mark\n";
+      continue;
     }
     const auto r = run_limited(args, {c.file_size, false});
+    if (c.blocked != nullptr && !c.as_folder) set_immutable(dir.file(c.blocked), false);
     EXPECT_EQ(r.exit_status, 2) << r.err;
     EXPECT_EQ(r.err, "scenario-builder: " + dir.file(c.failing) + ": " + c.reason + "\n");
     for (const auto& name : kCompiled) {
@@ -106,6 +135,103 @@ TEST(FailureModes, AWriteThatFailsPartWayKeepsTheOldSet) {
       }
     }
     EXPECT_FALSE(any_hidden_file(dir.path())) << "a temporary file was left behind";
+  }
+}
+
+std::string shell_quoted(const std::string& s) {
+  std::string q = "'";
+  for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// The program's arguments as one line for sh, then `redirect`.
+test::run_result run_redirected(const std::vector<std::string>& args, const std::string& redirect) {
+  std::string line = "exec " + shell_quoted(test::program_path());
+  for (const auto& a : args) line += " " + shell_quoted(a);
+  return test::run_program("/bin/sh", {"-c", line + " " + redirect});
+}
+
+// Output that cannot be written is a failure that says so, whatever the
+// command and however much it writes; an error stream that cannot be
+// written still fails the run.
+TEST(FailureModes, OutputThatCannotBeWrittenFailsTheRun) {
+  temp_folder dir, texts;
+  ASSERT_EQ(test::run_program(test::program_path(), {"--dir", dir.path()}).exit_status, 0);
+  const std::string scenario_dir = test::test_data("cases/comments_and_case");
+  for (const char* name : {"Prova_linea.txt", "Prova_7-.txt"})
+    write_bytes(dir.file(name), read_bytes(scenario_dir + "/" + name));
+  const std::vector<std::string> prova = {"--route", "Prova", "--train", "7", "--dir", dir.path()};
+  const auto with = [&prova](std::vector<std::string> first, std::vector<std::string> more = {}) {
+    first.insert(first.end(), prova.begin(), prova.end());
+    first.insert(first.end(), more.begin(), more.end());
+    return first;
+  };
+  const std::vector<std::string> commands[] = {
+      with({"check"}),
+      with({"check"}, {"--format", "json"}),
+      with({"compile"}),
+      {"inspect", "--all", dir.file("Ortesa-Vildoro_418.sim")},
+      {"inspect", "--format", "json", dir.file("Ortesa-Vildoro_418.dat")},
+      {"plot", "--route", kRoute, "--train", "418", "--dir", dir.path(), "--svg", "-"},
+      {"texts", "--dir", texts.path()},
+      {"--help"},
+  };
+  for (const auto& args : commands) {
+    SCOPED_TRACE(args.front() + " " + args.back());
+    const auto r = run_redirected(args, ">/dev/full");
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_TRUE(r.err.ends_with("scenario-builder: standard output: No space left on device\n")) << r.err;
+  }
+  // Warnings on stderr, and a status of 0 had they been written.
+  EXPECT_EQ(test::run_program(test::program_path(), with({"compile", "--quiet"})).exit_status, 0);
+  EXPECT_EQ(run_redirected(with({"compile", "--quiet"}), "2>/dev/full").exit_status, 2);
+}
+
+// A run that waits for another's lock says whom it waits for, after a
+// second, and gives up when --wait is out.
+TEST(FailureModes, AWaitForTheFolderLockNamesTheHolderAndEnds) {
+  temp_folder dir;
+  disk_file_system fs;
+  const locked_folder held = fs.lock_folder(dir.path());
+  ASSERT_TRUE(held.result);
+  const std::string holder = "unit_tests, pid " + std::to_string(::getpid());
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--dir", dir.path(), "--wait", "1.5"},
+                                               {"inspect", dir.file("Ortesa-Vildoro_418.sim"), "--wait", "1.5"}}) {
+    SCOPED_TRACE(args[0]);
+    const auto r = test::run_program(test::program_path(), args);
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_EQ(r.err, "scenario-builder: " + dir.path() + ": waiting for the folder lock held by " + holder +
+                         "\nscenario-builder: " + dir.path() +
+                         ": gave up waiting for the folder lock after 1.5 s; it is held by " + holder + "\n");
+  }
+  EXPECT_TRUE(list_folder(dir.path()).empty());
+}
+
+// A name that is a link stays a link: refused, or, for the names of
+// standard output, written to standard output.
+TEST(FailureModes, LinksAtOutputNamesStayLinks) {
+  temp_folder dir;
+  ASSERT_EQ(test::run_program(test::program_path(), {"--dir", dir.path()}).exit_status, 0);
+  write_bytes(dir.file("real.svg"), "old");
+  ASSERT_EQ(::symlink("real.svg", dir.file("link.svg").c_str()), 0);
+  const std::vector<std::string> plot = {"plot", "--route", kRoute, "--train", "418", "--dir", dir.path(), "--svg"};
+  auto args = plot;
+  args.push_back(dir.file("link.svg"));
+  const auto refused = test::run_program(test::program_path(), args);
+  EXPECT_EQ(refused.exit_status, 2);
+  EXPECT_EQ(refused.err, "scenario-builder: " + dir.file("link.svg") +
+                             ": a symbolic link; not replaced (name the file it points at)\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.svg")));
+  EXPECT_EQ(read_bytes(dir.file("real.svg")), "old");
+
+  for (const char* name : {"/dev/stdout", "/dev/fd/1"}) {
+    SCOPED_TRACE(name);
+    args = plot;
+    args.push_back(name);
+    const auto r = run_redirected(args, ">" + shell_quoted(dir.file("picture.svg")));
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    EXPECT_TRUE(read_bytes(dir.file("picture.svg")).starts_with("<?xml"));
+    EXPECT_TRUE(std::filesystem::is_symlink(name));
   }
 }
 

@@ -24,6 +24,12 @@ using test::read_bytes;
 using test::temp_folder;
 using test::write_bytes;
 
+lock_request shared_lock(bool shared = true) {
+  lock_request how;
+  how.shared = shared;
+  return how;
+}
+
 std::function<void(byte_sink&)> text(const char* s) {
   return [s](byte_sink& out) { out.append(s); };
 }
@@ -138,7 +144,7 @@ TEST(DiskFileSystem, ASetIsReplacedWholeOrNotAtAll) {
 
 // Temporaries carry a fixed prefix and a fixed length, so that the longest
 // legal name still works and a later run finds what a killed one left.
-TEST(DiskFileSystem, TemporariesAreShortAndLeftoversOfTheSameTargetGo) {
+TEST(DiskFileSystem, TemporariesAreShortAndAWriterRemovesStaleOnesOfAnyName) {
   temp_folder dir;
   disk_file_system fs;
   const std::string longest(255, 'n');
@@ -149,8 +155,111 @@ TEST(DiskFileSystem, TemporariesAreShortAndLeftoversOfTheSameTargetGo) {
   const std::string mine = temporary_stem("a.dat") + "-killed", other = temporary_stem("b.dat") + "-alive";
   write_bytes(dir.file(mine), "left by a killed run");
   write_bytes(dir.file(other), "another target's");
-  ASSERT_TRUE(fs.write_file(dir.file("a.dat"), "new"));
-  EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{other, "a.dat", longest}));
+  write_bytes(dir.file(".hidden"), "not ours");
+  // A reader leaves them; a writer's lock proves that no live run owns them.
+  ASSERT_TRUE(fs.wait_for_folder(dir.path(), shared_lock()).result);
+  EXPECT_EQ(test::list_folder(dir.path()).size(), 4u);
+  ASSERT_TRUE(fs.lock_folder(dir.path()).result);
+  EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{".hidden", longest}));
+}
+
+struct killed_here {};
+
+// Old a and b, no c: the set a, b, c.
+struct three_file_set {
+  temp_folder dir;
+  std::vector<file_to_write> files;
+  three_file_set() {
+    write_bytes(dir.file("a"), "old a");
+    write_bytes(dir.file("b"), "old b");
+    for (const char* name : {"a", "b", "c"}) files.push_back({dir.file(name), text(name)});
+  }
+  void expect_old() const {
+    EXPECT_EQ(read_bytes(dir.file("a")), "old a");
+    EXPECT_EQ(read_bytes(dir.file("b")), "old b");
+    EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"a", "b"}));
+  }
+  void expect_new() const {
+    for (const char* name : {"a", "b", "c"}) EXPECT_EQ(read_bytes(dir.file(name)), name) << name;
+    EXPECT_EQ(test::list_folder(dir.path()), (std::vector<std::string>{"a", "b", "c"}));
+  }
+};
+
+// A step that fails once the old files are touched (a kept file that
+// cannot be made, a move refused) puts every old one back: the set is the
+// old one, byte for byte, and nothing of ours is left.
+TEST(DiskFileSystem, ASetIsPutBackWhenAnyMoveFails) {
+  const struct {
+    set_step step;
+    size_t index;
+  } faults[] = {{set_step::intent_kept, 0}, {set_step::old_kept, 1}, {set_step::old_kept, 3},
+                {set_step::moved_in, 0},    {set_step::moved_in, 1}, {set_step::moved_in, 2}};
+  for (const auto& f : faults) {
+    SCOPED_TRACE(testing::Message() << static_cast<int>(f.step) << " " << f.index);
+    three_file_set set;
+    disk_file_system fs;
+    fs.step_hook = [&](set_step step, size_t index) {
+      return step == f.step && index == f.index ? io_result::failure(set.dir.file("b"), "refused")
+                                                : io_result::success();
+    };
+    EXPECT_EQ(fs.write_files(set.files).message, set.dir.file("b") + ": refused; nothing was replaced");
+    set.expect_old();
+  }
+}
+
+#ifdef _WIN32
+// The simulator holds its files open without sharing while it runs: the
+// held one refuses to move, and the old set stays.
+TEST(DiskFileSystem, AFileHeldByAnotherProgramLeavesTheOldSet) {
+  three_file_set set;
+  HANDLE held = ::CreateFileA(set.dir.file("b").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  disk_file_system fs;
+  EXPECT_EQ(fs.write_files(set.files).message,
+            set.dir.file("b") + " is open in another program (is the simulator running?); nothing was replaced");
+  ::CloseHandle(held);
+  set.expect_old();
+}
+#endif
+
+// A run killed between the renames leaves a record; the next lock taken
+// in the folder, a reader's too, finishes the set before anything is read:
+// forward, since every new file was synced before the record was written,
+// or back when the run was killed while it put the old files back.
+TEST(DiskFileSystem, ASetLeftHalfReplacedIsMendedByTheNextLock) {
+  const struct {
+    set_step step;
+    size_t index;
+    bool shared;
+  } kills[] = {
+      {set_step::intent_kept, 0, false}, {set_step::old_kept, 2, true},     {set_step::moved_in, 0, true},
+      {set_step::moved_in, 1, false},    {set_step::putting_back, 0, true},
+  };
+  for (const auto& k : kills) {
+    SCOPED_TRACE(testing::Message() << static_cast<int>(k.step) << " " << k.index);
+    three_file_set set;
+    disk_file_system fs;
+    fs.step_hook = [&](set_step step, size_t index) -> io_result {
+      if (step == k.step && index == k.index) throw killed_here{};
+      // Killed while it puts back what a refused move of c had changed.
+      if (k.step == set_step::putting_back && step == set_step::moved_in && index == 2)
+        return io_result::failure(set.dir.file("c"), "refused");
+      return io_result::success();
+    };
+    EXPECT_THROW(fs.write_files(set.files), killed_here);
+    fs.step_hook = nullptr;
+    ASSERT_TRUE(std::filesystem::exists(set.dir.file(std::string(intent_record_name))));
+    if (k.step == set_step::moved_in || k.step == set_step::putting_back) {
+      EXPECT_EQ(read_bytes(set.dir.file("a")), "a");
+    }
+    const locked_folder held = fs.wait_for_folder(set.dir.path(), shared_lock(k.shared));
+    ASSERT_TRUE(held.result) << held.result.message;
+    if (k.step == set_step::putting_back) {
+      set.expect_old();
+    } else {
+      set.expect_new();
+    }
+  }
 }
 
 TEST(DiskFileSystem, ReadsOnlyRegularFilesWithinTheLimit) {
@@ -210,6 +319,32 @@ TEST(DiskFileSystem, ALockedFolderMakesTheNextRunWait) {
   EXPECT_TRUE(second_holds);
   EXPECT_TRUE(test::list_folder(dir.path()).empty());
   EXPECT_EQ(fs.lock_folder(dir.file("none")).result.message, dir.file("none") + ": No such file or directory");
+}
+
+// A wait says so once, after a second, and ends when its time is out.
+TEST(DiskFileSystem, AWaitForTheLockSpeaksAndEnds) {
+  temp_folder dir;
+  disk_file_system fs;
+  const locked_folder first = fs.lock_folder(dir.path());
+  ASSERT_TRUE(first.result);
+  int told = 0;
+  std::string told_folder;
+  locked_folder second;
+  std::thread waiter([&] {
+    lock_request how;
+    how.wait_seconds = 1.5;
+    how.waiting = [&](const std::string& folder, const std::string&) {
+      ++told;
+      told_folder = folder;
+    };
+    second = fs.wait_for_folder(dir.path(), how);
+  });
+  waiter.join();
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(told_folder, dir.path());
+  EXPECT_FALSE(second.lock);
+  EXPECT_TRUE(second.result.message.starts_with(dir.path() + ": gave up waiting for the folder lock after 1.5 s; it is held by "))
+      << second.result.message;
 }
 
 TEST(JoinPath, UsesThePlatformSeparator) {

@@ -34,13 +34,15 @@ expect() {
 mkdir "$work/run"
 # The author's texts: each a durable set of one.
 expect SRFSRF texts --dir "$work/run"
-# A compile: the three compiled files as one set.
-expect SSSRRRF compile --route Ortesa-Vildoro --train 418 --dir "$work/run"
+# A compile: the three compiled files as one set, its record synced and
+# renamed into place before the first of them.
+expect SSSSRRRRF compile --route Ortesa-Vildoro --train 418 --dir "$work/run"
 rm -f "$work/run"/*
 # The plain run: the two source texts renamed into place unsynced (they are
 # read back and deleted under the lock), the three papers synced and renamed
-# as one set, then the compiled set, whose folder sync makes the papers'
-# names durable too. Seven syncs in all.
-expect RRSSSRRRSSSRRRF --dir "$work/run"
+# as one set after their unsynced record, then the compiled set and its
+# synced record, whose folder sync makes the papers' names durable too.
+# Eight syncs in all.
+expect RRSSSRRRRSSSSRRRRF --dir "$work/run"
 syncs=$(calls --dir "$work/run" | tr -d R)
-[ ${#syncs} -eq 7 ] || fail "the plain run made ${#syncs} syncs, not 7"
+[ ${#syncs} -eq 8 ] || fail "the plain run made ${#syncs} syncs, not 8"

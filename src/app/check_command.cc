@@ -21,11 +21,16 @@ CLI::App* add_check_command(CLI::App& app, check_command_options& o) {
   add_format_option(*cmd, o.format, {output_format::text, output_format::json});
   cmd->add_flag("--strict", o.strict, "Count warnings as errors");
   cmd->add_flag("--no-plan", o.no_plan, "Do not read the curves, as compile --no-plan");
+  add_wait_option(*cmd, o.wait);
   return cmd;
 }
 
 exit_status run_check(const check_command_options& o, file_system& fs, std::ostream& out, std::ostream& err) {
   if (!check_scenario_names("check", o.route, o.train, err)) return exit_status::failure;
+  // Shared with other readers: a set a killed run left half replaced is
+  // finished first.
+  const auto held = take_folder_lock(fs, o.dir, true, o.wait, err);
+  if (!held) return exit_status::failure;
   const check_options options{{o.route, o.train}, o.no_plan ? 0 : 1, o.dir, shown_folder(o.dir)};
   const check_report report = check_scenario(options, fs);
   if (!report.io) {

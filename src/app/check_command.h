@@ -22,6 +22,7 @@ struct check_command_options {
   output_format format = output_format::text;
   bool strict = false;   // warnings count as errors
   bool no_plan = false;  // the curves are not read, as compile --no-plan
+  double wait = default_lock_wait;  // seconds, for the folder lock
 };
 
 CLI::App* add_check_command(CLI::App& app, check_command_options& options);

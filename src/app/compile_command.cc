@@ -25,6 +25,9 @@ class keep_sources : public file_system {
   io_result write_files(std::span<const file_to_write> files) override { return inner_.write_files(files); }
   io_result remove_file(const std::string&) override { return io_result::success(); }
   locked_folder lock_folder(const std::string& folder) override { return inner_.lock_folder(folder); }
+  locked_folder wait_for_folder(const std::string& folder, const lock_request& how) override {
+    return inner_.wait_for_folder(folder, how);
+  }
 
  private:
   file_system& inner_;
@@ -38,6 +41,7 @@ CLI::App* add_compile_command(CLI::App& app, compile_options& o) {
   add_scenario_options(*cmd, o.route, o.train, o.dir, "Folder of the texts and of the compiled files");
   cmd->add_flag("--no-plan", o.no_plan, "Neither read the curves nor write the plan file");
   cmd->add_flag("--quiet", o.quiet, "No summary line when the build succeeds");
+  add_wait_option(*cmd, o.wait);
   return cmd;
 }
 
@@ -72,11 +76,8 @@ exit_status run_compile(const compile_options& o, file_system& fs, std::ostream&
   if (!check_scenario_names("compile", o.route, o.train, err)) return exit_status::failure;
   // A compile replaces a set of files: it takes turns with the runs that
   // write into the same folder.
-  const locked_folder held = fs.lock_folder(o.dir);
-  if (!held.result) {
-    err << "scenario-builder: " << held.result.message << "\n";
-    return exit_status::failure;
-  }
+  const auto held = take_folder_lock(fs, o.dir, false, o.wait, err);
+  if (!held) return exit_status::failure;
   keep_sources sources(fs);
   scenario_model model;
   model.route_name = o.route;

@@ -19,6 +19,7 @@ struct compile_options {
   std::string dir = ".";
   bool no_plan = false;
   bool quiet = false;  // no summary line on success
+  double wait = default_lock_wait;  // seconds, for the folder lock
 };
 
 CLI::App* add_compile_command(CLI::App& app, compile_options& options);

@@ -20,26 +20,9 @@ std::string blanks_under(std::string_view bytes) {
   return s;
 }
 
-// A JSON string of UTF-8 text: quotes, backslashes and control characters
-// escaped, everything else as it is.
-std::string json_text(std::string_view s) {
-  static constexpr char digits[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (const char ch : s) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20 || c == 0x7f) {
-      out += "\\u00";
-      out += digits[c >> 4];
-      out += digits[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
+// A JSON string of a diagnostic's text: the names and messages are UTF-8
+// where they are not ASCII, and a folder's name may hold any byte.
+std::string json_text(std::string_view s) { return json_name(s); }
 
 }  // namespace
 

@@ -130,7 +130,7 @@ void cells_csv(const std::vector<track_cell>& cells, const dump_options& o, std:
 }
 
 void cells_json(const std::vector<track_cell>& cells, const dump_options& o, std::ostream& out) {
-  out << "{\"file\": " << json_string(o.path)
+  out << "{\"file\": " << json_name(o.path)
       << ", \"kind\": \"cells\", \"cell_count\": " << num(static_cast<int64_t>(cells.size())) << ", \"cell_1\": ";
   if (cells.size() > 1)
     out << "{\"marker\": " << num(cells[1].value_1)

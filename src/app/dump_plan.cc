@@ -80,7 +80,7 @@ void plan_csv(const track_plan_t& plan, std::ostream& out) {
 
 void plan_json(const track_plan_t& plan, const dump_options& o, std::ostream& out) {
   const plan_summary s = summarize(plan);
-  out << "{\"file\": " << json_string(o.path) << ", \"kind\": \"plan\", \"points\": " << num(s.points)
+  out << "{\"file\": " << json_name(o.path) << ", \"kind\": \"plan\", \"points\": " << num(s.points)
       << ", \"length\": " << num(std::max<int64_t>(s.points - 1, 0)) << ", \"filled\": " << num(s.filled)
       << ", \"bounding_box\": ";
   if (s.has_box)

@@ -150,7 +150,7 @@ void table_csv(const scenario_table_t& t, std::ostream& out) {
 void table_json(const scenario_table_t& t, const dump_options& o, std::ostream& out) {
   const auto use = classify_rows(t);
   const table_entry& identity = t[table_row::scenery_and_identity];
-  out << "{\"file\": " << json_string(o.path) << ", \"kind\": \"table\", \"marker\": " << num(identity.value_a)
+  out << "{\"file\": " << json_name(o.path) << ", \"kind\": \"table\", \"marker\": " << num(identity.value_a)
       << ", \"marker_ok\": " << (identity.value_a == table_marker ? "true" : "false")
       << ", \"st_code\": " << num(identity.time_of_day) << ", \"rows\": [";
   for (size_t i = 0; i < t.size(); ++i) {

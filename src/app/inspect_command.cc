@@ -40,6 +40,7 @@ CLI::App* add_inspect_command(CLI::App& app, inspect_options& o) {
          "Which file it is, when its name does not tell")
       ->check(CLI::IsMember({"cells", "table", "plan"}))
       ->type_name("KIND");
+  add_wait_option(*cmd, o.wait);
   return cmd;
 }
 
@@ -50,6 +51,10 @@ exit_status run_inspect(const inspect_options& o, file_system& fs, std::ostream&
         << ": cannot tell the kind of compiled file from its name; give --kind cells|table|plan\n";
     return exit_status::failure;
   }
+  // Shared with other readers, so that no set is read while a writer
+  // replaces it.
+  const auto held = take_folder_lock(fs, folder_of_path(o.path), true, o.wait, err);
+  if (!held) return exit_status::failure;
   std::string bytes;
   if (const io_result r = fs.read_file(o.path, bytes, largest_compiled_file(kind)); !r) {
     err << "scenario-builder: " << r.message << "\n";

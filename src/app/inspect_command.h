@@ -21,6 +21,7 @@ struct inspect_options {
   bool all = false;  // every cell, row or point, not only the used ones
   output_format format = output_format::text;
   compiled_kind kind = compiled_kind::unknown;  // unknown: from the name
+  double wait = default_lock_wait;  // seconds, for the folder lock
 };
 
 // Registers the subcommand on `app`; its arguments land in `options`.

@@ -12,7 +12,9 @@
 #include "app/inspect_command.h"
 #include "app/plain_run.h"
 #include "app/plot_command.h"
+#include "app/standard_streams.h"
 #include "app/texts_command.h"
+#include "app/tool_options.h"
 #include "platform/desktop.h"
 #include "platform/program_folder.h"
 
@@ -26,6 +28,8 @@ sb::exit_status run(int argc, char** argv) {
   app.set_version_flag("--version", std::string("scenario-builder ") + SB_VERSION);
   std::string dir;
   app.add_option("--dir", dir, "Write the scenario into DIR instead of the program's folder")->type_name("DIR");
+  double wait = sb::default_lock_wait;
+  sb::add_wait_option(app, wait);
   app.require_subcommand(0, 1);
 
   sb::check_command_options check;
@@ -68,7 +72,7 @@ sb::exit_status run(int argc, char** argv) {
       return exit_status::failure;
     }
   }
-  return sb::run_plain(folder, fs, std::cerr, sb::desktop_use::when_available);
+  return sb::run_plain(folder, fs, std::cerr, sb::desktop_use::when_available, wait);
 }
 
 }  // namespace
@@ -78,15 +82,15 @@ int main(int argc, char** argv) {
   std::vector<char*> pointers;
   for (std::string& a : args) pointers.push_back(a.data());
   pointers.push_back(nullptr);
-  int status;
+  sb::checked_standard_streams streams;
+  sb::exit_status status;
   try {
-    status = sb::to_int(run(static_cast<int>(args.size()), pointers.data()));
+    status = run(static_cast<int>(args.size()), pointers.data());
   } catch (const std::bad_alloc&) {
     // Whatever asked for the memory, the run ends with a message: a
     // scenario of the format's size needs a small part of what failed here.
     std::cerr << "scenario-builder: out of memory\n";
-    status = sb::to_int(sb::exit_status::failure);
+    status = sb::exit_status::failure;
   }
-  std::cout.flush();
-  return status;
+  return sb::to_int(streams.finish(status));
 }

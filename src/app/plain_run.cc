@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/errore.h"
+#include "app/tool_options.h"
 #include "builder/compile_step.h"
 #include "builder/scenario_files.h"
 #include "documents/documents.h"
@@ -19,7 +20,8 @@ exit_status io_failure(const io_result& r, std::ostream& err) {
 
 }  // namespace
 
-exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err, desktop_use use) {
+exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err, desktop_use use,
+                      double wait_seconds) {
   const scenario_identity id = shipped_identity();
   scenario_model model;
   model.route_name = id.route_name;
@@ -27,8 +29,8 @@ exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& 
   const auto window = show_wait_window(use);
   // Runs that share the folder take turns: each writes its texts, reads
   // them back and deletes them while no other run touches them.
-  const locked_folder held = fs.lock_folder(folder);
-  if (!held.result) return io_failure(held.result, err);
+  const auto held = take_folder_lock(fs, folder, false, wait_seconds, err);
+  if (!held) return exit_status::failure;
 
   // What must survive is synced, and nothing else: the source texts are
   // deleted by the compile step before the lock goes; the papers are synced

@@ -15,7 +15,8 @@ namespace sb {
 // the scenario from them and leaves the papers and the compiled files.
 // 0 done, 1 the build recorded an error, 2 an input/output failure. The
 // window and the box appear as `use` allows.
-exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err, desktop_use use);
+exit_status run_plain(const std::string& folder, file_system& fs, std::ostream& err, desktop_use use,
+                      double wait_seconds = default_lock_wait);
 
 // The run's second half, once the texts are in `folder`: compiles them and
 // tells the person about the outcome.

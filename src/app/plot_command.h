@@ -19,6 +19,7 @@ struct plot_options {
   std::string train;
   std::string dir = ".";
   std::string svg;  // the picture to write
+  double wait = default_lock_wait;  // seconds, for the folder lock
 };
 
 CLI::App* add_plot_command(CLI::App& app, plot_options& options);

@@ -25,9 +25,15 @@ std::string clock_of_seconds(int64_t seconds);
 std::string quoted(std::string_view bytes);
 // A CSV field, quoted only when it must be.
 std::string csv_field(std::string_view s);
-// A JSON string; bytes above 0x7f are taken as Latin-1, so the output is
-// always valid JSON.
+// A JSON string of a text of the files, whose bytes are Windows-1252 (the
+// simulator's character set): each character as \uXXXX, and the five bytes
+// that code no character (0x81, 0x8D, 0x8F, 0x90, 0x9D) as the text \xNN.
+// The output is ASCII, so always valid UTF-8.
 std::string json_string(std::string_view bytes);
+// A JSON string of a name of the system (a path, a file name), taken as
+// UTF-8: valid sequences as they are, each byte that is not part of one as
+// the text \xNN (so Latin-1 "Citt\xe0" reads "Citt\\xe0" in the JSON).
+std::string json_name(std::string_view bytes);
 // A JSON number; "null" for a value JSON cannot hold.
 std::string json_real(double v);
 

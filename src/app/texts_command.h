@@ -16,6 +16,7 @@ namespace sb {
 
 struct texts_options {
   std::string dir = ".";
+  double wait = default_lock_wait;  // seconds, for the folder lock
 };
 
 CLI::App* add_texts_command(CLI::App& app, texts_options& options);

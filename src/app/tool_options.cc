@@ -46,6 +46,34 @@ void add_scenario_options(CLI::App& cmd, std::string& route, std::string& train,
   cmd.add_option("--dir", dir, dir_help)->capture_default_str()->type_name("DIR");
 }
 
+void add_wait_option(CLI::App& cmd, double& seconds) {
+  cmd.add_option("--wait", seconds, "Seconds to wait for another run's lock on the folder (default 60)")
+      ->check(CLI::NonNegativeNumber)
+      ->type_name("SECONDS");
+}
+
+lock_request lock_for(bool shared, double wait_seconds, std::ostream& err) {
+  lock_request how;
+  how.shared = shared;
+  how.wait_seconds = wait_seconds;
+  how.waiting = [&err](const std::string& folder, const std::string& holder) {
+    err << "scenario-builder: " << folder << ": waiting for the folder lock held by "
+        << (holder.empty() ? std::string("another run") : holder) << "\n";
+    err.flush();
+  };
+  return how;
+}
+
+std::unique_ptr<folder_lock> take_folder_lock(file_system& fs, const std::string& folder, bool shared,
+                                              double wait_seconds, std::ostream& err) {
+  locked_folder held = fs.wait_for_folder(folder, lock_for(shared, wait_seconds, err));
+  if (!held.result) {
+    err << "scenario-builder: " << held.result.message << "\n";
+    return nullptr;
+  }
+  return std::move(held.lock);
+}
+
 bool is_safe_name_part(const std::string& s) {
   if (s.empty() || s[0] == '.') return false;
   for (const char ch : s) {

@@ -3,9 +3,11 @@
 
 #include <initializer_list>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "app/text_output.h"
+#include "platform/file_system.h"
 
 namespace CLI {
 class App;
@@ -15,6 +17,15 @@ namespace sb {
 
 // --format, limited to the formats the tool offers.
 void add_format_option(CLI::App& cmd, output_format& format, std::initializer_list<output_format> offered);
+
+// --wait SECONDS.
+void add_wait_option(CLI::App& cmd, double& seconds);
+// The folder lock as a command takes it: after a second of waiting it says
+// on `err` whom it waits for.
+lock_request lock_for(bool shared, double wait_seconds, std::ostream& err);
+// Takes the lock, or says why not on `err`; the lock is empty then.
+std::unique_ptr<folder_lock> take_folder_lock(file_system& fs, const std::string& folder, bool shared,
+                                              double wait_seconds, std::ostream& err);
 
 // --route, --train and --dir, which name a scenario's files.
 void add_scenario_options(CLI::App& cmd, std::string& route, std::string& train, std::string& dir,

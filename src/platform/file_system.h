@@ -68,10 +68,24 @@ struct file_to_write {
   durability keep = durability::durable;
 };
 
-// A folder's exclusive lock, held while the object lives.
+// A folder's lock, held while the object lives.
 class folder_lock {
  public:
   virtual ~folder_lock() = default;
+};
+
+// How long a run waits for another's lock on a folder before it gives up.
+inline constexpr double default_lock_wait = 60;
+
+// How a run takes a folder's lock. Writers take it alone; readers share it
+// with each other, so that none reads a set while it is being replaced.
+struct lock_request {
+  bool shared = false;
+  // Gives up after this long, with a failure that says who holds the lock.
+  double wait_seconds = default_lock_wait;
+  // Told once, after a second of waiting, what the system says of the
+  // holder ("scenario-builder compile, pid 4711"; empty when it says nothing).
+  std::function<void(const std::string& folder, const std::string& holder)> waiting;
 };
 
 struct locked_folder {
@@ -105,16 +119,30 @@ class file_system {
   // into it, so that runs sharing a folder take turns. Leaves no file of
   // its own behind.
   virtual locked_folder lock_folder(const std::string& folder) = 0;
+  // The same, shared or exclusive as asked, and waiting as long as asked.
+  virtual locked_folder wait_for_folder(const std::string& folder, const lock_request&) { return lock_folder(folder); }
 
   // A set of one.
   io_result write_file(const std::string& path, std::string_view bytes);
 };
 
+// The steps of a set's replacement, where a test may step in.
+enum class set_step {
+  staged,        // every new content is synced in its temporary
+  intent_kept,   // the intent record is on the disk
+  old_kept,      // every old file is kept aside (index: how many)
+  moved_in,      // one more new file is in place (index: which)
+  putting_back,  // after a failure, the record says "back"
+};
+
 // The real disk. New contents go to temporary files in the target's folder
 // (`temporary_prefix` + a digest of the target's name + a unique tail) that
-// are synced, then renamed over the targets in order, and the folder
-// synced, as far as each file's `durability` asks. A lock holder's write first removes temporaries that earlier,
-// killed runs left for the same targets.
+// are synced (as far as each file's `durability` asks); then, for a set of more than one, an intent record is synced,
+// each old file kept aside, the new ones moved in, and the kept ones and
+// the record removed. Any failure puts every old file back. Taking a
+// folder's exclusive lock first finishes a set a killed run left half
+// replaced (its record tells which way), then removes every temporary in
+// the folder: no live run owns one.
 class disk_file_system : public file_system {
  public:
   disk_file_system();
@@ -122,7 +150,15 @@ class disk_file_system : public file_system {
   io_result write_files(std::span<const file_to_write> files) override;
   io_result remove_file(const std::string& path) override;
   locked_folder lock_folder(const std::string& folder) override;
+  locked_folder wait_for_folder(const std::string& folder, const lock_request& how) override;
+
+  // For tests: called after each step; what it throws leaves the disk as a
+  // run killed there would, and a failure it returns is the step's.
+  std::function<io_result(set_step, size_t index)> step_hook;
 };
+
+// The intent record of a set being replaced, in its folder.
+inline constexpr std::string_view intent_record_name = ".sb-intent";
 
 // Every temporary file of ours begins with it.
 inline constexpr std::string_view temporary_prefix = ".sb-tmp-";
@@ -133,6 +169,10 @@ std::string temporary_stem(std::string_view file_name);
 
 // The folder part of a path ("." when it has none), as `lock_folder` takes it.
 std::string folder_of_path(const std::string& path);
+
+// Closes the standard output's descriptor, once its stream is flushed:
+// some file systems tell a failed write only then. 0, or the errno.
+int close_standard_output();
 
 // folder + the platform's separator + name.
 std::string join_path(const std::string& folder, const std::string& name);

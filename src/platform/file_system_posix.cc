@@ -4,11 +4,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/sysmacros.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <set>
@@ -94,10 +96,17 @@ class fd_sink : public byte_sink {
 io_result check_target(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT && ::lstat(path.c_str(), &st) == 0)
+      return io_result::failure(path, "a symbolic link to nothing; not replaced");
     if (errno == ENOENT) return io_result::success();
     return io_result::failure(path, reason(errno));
   }
   if (!S_ISREG(st.st_mode)) return io_result::failure(path, not_regular);
+  // The link stays a link: moving a new file in would put a regular file
+  // in its place.
+  struct stat link;
+  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+    return io_result::failure(path, "a symbolic link; not replaced (name the file it points at)");
   // Write bits gone, or the system refuses to write: as the simulator's
   // platform does with its read-only attribute, we leave it alone.
   const bool read_only = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
@@ -106,27 +115,12 @@ io_result check_target(const std::string& path) {
   return io_result::success();
 }
 
-// Removes what killed runs left for this target: the caller holds the
-// folder's lock, so no live run owns them.
-void remove_leftovers(const std::string& folder, const std::string& stem) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  const std::string start = stem + "-";
-  std::vector<std::string> found;
-  while (const dirent* e = ::readdir(dir)) {
-    if (std::strncmp(e->d_name, start.c_str(), start.size()) == 0) found.push_back(e->d_name);
-  }
-  ::closedir(dir);
-  for (const std::string& name : found) ::unlink(join_path(folder, name).c_str());
-}
-
 }  // namespace
 
 io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   if (io_result r = check_target(f.path); !r) return r;
   const std::string folder = folder_of(f.path);
   const std::string stem = temporary_stem(base_of(f.path));
-  remove_leftovers(folder, stem);
 
   std::string temp = join_path(folder, stem + "-XXXXXX");
   const int raw = ::mkostemp(temp.data(), O_CLOEXEC);
@@ -154,7 +148,7 @@ io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
 namespace {
 
 // The renames are durable only once the folder's entries are on disk.
-int sync_folder(const std::string& folder) {
+int sync_entries(const std::string& folder) {
   const int raw = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (raw < 0) return errno;
   fd_holder fd(raw);
@@ -163,14 +157,82 @@ int sync_folder(const std::string& folder) {
   return 0;
 }
 
-class flock_holder : public folder_lock {
+// "scenario-builder compile" from a process's arguments: the program's
+// name, and its first argument when that names a command rather than an
+// option or a path.
+std::string command_of(const std::string& pid) {
+  const int raw = ::open(("/proc/" + pid + "/cmdline").c_str(), O_RDONLY | O_CLOEXEC);
+  if (raw < 0) return {};
+  fd_holder fd(raw);
+  char buffer[512];
+  const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+  if (n <= 0) return {};
+  std::vector<std::string> args(1);
+  for (ssize_t i = 0; i < n && args.size() < 3; ++i) {
+    if (buffer[i] == '\0') {
+      args.emplace_back();
+    } else {
+      const auto c = static_cast<unsigned char>(buffer[i]);
+      args.back() += c >= 0x20 && c < 0x7f ? buffer[i] : '?';
+    }
+  }
+  std::string words = base_of(args[0]);
+  if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' && args[1].find('/') == std::string::npos)
+    words += " " + args[1];
+  return words;
+}
+
+class flock_slot : public face::lock_slot {
  public:
-  explicit flock_holder(int fd) : fd_(fd) {}
-  ~flock_holder() override { ::close(fd_); }  // closing releases the lock
+  flock_slot(int fd, std::string folder) : fd_(fd), folder_(std::move(folder)) {}
+  ~flock_slot() override { ::close(fd_); }  // closing releases the lock
+  outcome try_take(bool shared, io_result& failure) override {
+    while (::flock(fd_, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      if (errno == EWOULDBLOCK) return outcome::busy;
+      failure = io_result::failure(folder_, reason(errno));
+      return outcome::failed;
+    }
+    return outcome::taken;
+  }
+  void release() override { ::flock(fd_, LOCK_UN); }
+  // /proc/locks lists each lock with its process and the device and inode
+  // of what it locks; waiters' lines are marked "->".
+  std::string holder() override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return {};
+    char id[64];
+    std::snprintf(id, sizeof id, "%02x:%02x:%llu", major(st.st_dev), minor(st.st_dev),
+                  static_cast<unsigned long long>(st.st_ino));
+    std::string locks;
+    if (!disk_file_system().read_file("/proc/locks", locks, 1 << 20)) return {};
+    size_t start = 0;
+    while (start < locks.size()) {
+      size_t end = locks.find('\n', start);
+      if (end == std::string::npos) end = locks.size();
+      const std::string line = locks.substr(start, end - start);
+      start = end + 1;
+      std::vector<std::string> fields;
+      for (size_t i = 0; i < line.size();) {
+        const size_t j = line.find(' ', i);
+        const size_t stop = j == std::string::npos ? line.size() : j;
+        if (stop > i) fields.push_back(line.substr(i, stop - i));
+        i = stop + 1;
+      }
+      if (fields.size() < 6 || fields[1] != "FLOCK" || fields[5] != id) continue;
+      const std::string& pid = fields[4];
+      if (pid == "0" || pid == std::to_string(::getpid())) continue;
+      const std::string command = command_of(pid);
+      return (command.empty() ? std::string("process") : command) + ", pid " + pid;
+    }
+    return {};
+  }
 
  private:
   int fd_;
+  std::string folder_;
 };
+
 
 }  // namespace
 
@@ -182,6 +244,8 @@ disk_file_system::disk_file_system() {
 }
 
 std::string folder_of_path(const std::string& path) { return folder_of(path); }
+
+int close_standard_output() { return ::close(STDOUT_FILENO) == 0 ? 0 : errno; }
 
 std::string join_path(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -243,10 +307,7 @@ io_result disk_file_system::read_file(const std::string& path, std::string& cont
   return io_result::success();
 }
 
-io_result face::replace(const staged_file& s) {
-  if (::rename(s.temp.c_str(), s.target.c_str()) != 0) return io_result::failure(s.target, reason(errno));
-  return io_result::success();
-}
+io_result face::replace(const staged_file& s) { return move_over(s.temp, s.target); }
 
 void face::discard(const staged_file& s) { ::unlink(s.temp.c_str()); }
 
@@ -256,9 +317,59 @@ io_result face::finish(std::span<const staged_file> replaced) {
     if (s.keep == durability::durable) folders.insert(folder_of(s.target));
   }
   for (const std::string& folder : folders) {
-    if (const int err = sync_folder(folder); err != 0) return io_result::failure(folder, reason(err));
+    if (io_result r = sync_folder(folder); !r) return r;
   }
   return io_result::success();
+}
+
+io_result face::keep_aside(const std::string& target, const std::string& aside) {
+  if (::link(target.c_str(), aside.c_str()) == 0) return io_result::success();
+  // Some file systems have no second names; an immutable file refuses both.
+  if (::rename(target.c_str(), aside.c_str()) != 0) return io_result::failure(target, reason(errno));
+  return io_result::success();
+}
+
+io_result face::move_over(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return io_result::failure(to, reason(errno));
+  return io_result::success();
+}
+
+bool face::exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+io_result face::remove(const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return io_result::failure(path, reason(errno));
+  return io_result::success();
+}
+
+io_result face::sync_folder(const std::string& folder) {
+  if (const int err = sync_entries(folder); err != 0) return io_result::failure(folder, reason(err));
+  return io_result::success();
+}
+
+std::vector<std::string> face::folder_names(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* e = ::readdir(dir)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+std::string face::base_name(const std::string& path) { return base_of(path); }
+
+std::unique_ptr<face::lock_slot> face::open_lock(const std::string& folder, io_result& failure) {
+  // The lock is on the folder itself, so that it leaves no file behind.
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    failure = io_result::failure(folder, reason(errno));
+    return nullptr;
+  }
+  return std::make_unique<flock_slot>(fd, folder);
 }
 
 io_result disk_file_system::remove_file(const std::string& path) {
@@ -268,20 +379,6 @@ io_result disk_file_system::remove_file(const std::string& path) {
     return io_result::failure(path, reason(err));
   }
   return io_result::success();
-}
-
-locked_folder disk_file_system::lock_folder(const std::string& folder) {
-  const std::string at = folder.empty() ? "." : folder;
-  // The lock is on the folder itself, so that it leaves no file behind.
-  const int fd = ::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return {io_result::failure(at, reason(errno)), nullptr};
-  while (::flock(fd, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    const int err = errno;
-    ::close(fd);
-    return {io_result::failure(at, reason(err)), nullptr};
-  }
-  return {io_result::success(), std::make_unique<flock_holder>(fd)};
 }
 
 }  // namespace sb

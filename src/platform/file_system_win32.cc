@@ -3,6 +3,9 @@
 // the disk and then moved over the target; names are UTF-8 inside and
 // UTF-16 at every call.
 #include <windows.h>
+#include <io.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstdint>
@@ -153,20 +156,6 @@ io_result check_target(const std::string& path) {
   return io_result::success();
 }
 
-// Removes what killed runs left for this target: the caller holds the
-// folder's lock, so no live run owns them.
-void remove_leftovers(const std::string& prefix, const std::string& stem) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW(widen(prefix + stem + "-*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  std::vector<std::wstring> names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
-  for (const std::wstring& name : names) ::DeleteFileW((widen(prefix) + name).c_str());
-}
-
 // A tail no other live writer uses: the process, a counter and the attempt.
 std::string unique_tail(unsigned attempt) {
   static unsigned counter = 0;
@@ -185,7 +174,6 @@ io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   if (io_result r = check_target(f.path); !r) return r;
   const std::string prefix = folder_prefix(f.path);
   const std::string stem = temporary_stem(base_of(f.path));
-  remove_leftovers(prefix, stem);
 
   std::string temp;
   HANDLE h = INVALID_HANDLE_VALUE;
@@ -213,14 +201,30 @@ io_result face::stage(const file_to_write& f, std::vector<staged_file>& done) {
   return io_result::success();
 }
 
-// MOVEFILE_WRITE_THROUGH returns once the move is on the disk; a
-// transient file's move need not wait for that. A file kept with the next
-// set is moved through all the same: Windows has no folder to sync later.
-io_result face::replace(const staged_file& s) {
-  const DWORD through = s.keep == durability::transient ? 0 : MOVEFILE_WRITE_THROUGH;
-  if (!::MoveFileExW(widen(s.temp).c_str(), widen(s.target).c_str(), MOVEFILE_REPLACE_EXISTING | through))
-    return io_result::failure(s.target, reason(::GetLastError()));
+// A file another program opened without sharing: the simulator, most
+// likely, which holds its scenario's files while it runs.
+io_result move_failed(const std::string& path, DWORD err) {
+  if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION)
+    return {io_result::state::failed, path + " is open in another program (is the simulator running?)"};
+  return io_result::failure(path, reason(err));
+}
+
+// MOVEFILE_WRITE_THROUGH returns once the move is on the disk.
+io_result move_file(const std::string& from, const std::string& to, DWORD through) {
+  if (!::MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | through))
+    return move_failed(to, ::GetLastError());
   return io_result::success();
+}
+
+io_result face::move_over(const std::string& from, const std::string& to) {
+  return move_file(from, to, MOVEFILE_WRITE_THROUGH);
+}
+
+// A transient file's move need not wait for the disk. A file kept with the
+// next set is moved through all the same: Windows has no folder to sync
+// later.
+io_result face::replace(const staged_file& s) {
+  return move_file(s.temp, s.target, s.keep == durability::transient ? 0 : MOVEFILE_WRITE_THROUGH);
 }
 
 void face::discard(const staged_file& s) { ::DeleteFileW(widen(s.temp).c_str()); }
@@ -228,21 +232,78 @@ void face::discard(const staged_file& s) { ::DeleteFileW(widen(s.temp).c_str());
 // Each move was written through: the folders have nothing left to sync.
 io_result face::finish(std::span<const staged_file>) { return io_result::success(); }
 
+// Moved, not linked: a file held without sharing refuses the move, so the
+// set stops before any new file goes in.
+io_result face::keep_aside(const std::string& target, const std::string& aside) {
+  if (!::MoveFileExW(widen(target).c_str(), widen(aside).c_str(), MOVEFILE_WRITE_THROUGH))
+    return move_failed(target, ::GetLastError());
+  return io_result::success();
+}
+
+bool face::exists(const std::string& path) {
+  return ::GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+io_result face::remove(const std::string& path) {
+  if (!::DeleteFileW(widen(path).c_str())) {
+    const DWORD err = ::GetLastError();
+    if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) return io_result::failure(path, reason(err));
+  }
+  return io_result::success();
+}
+
+io_result face::sync_folder(const std::string&) { return io_result::success(); }
+
+std::vector<std::string> face::folder_names(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(widen(join_path(folder, "*")).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(win32::narrow(found.cFileName));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+std::string face::base_name(const std::string& path) { return base_of(path); }
+
 namespace {
 
 // Runs in one folder take turns on a mutex named after the folder's full
 // path, upper-cased as Windows compares names; the name is a digest, since
 // a mutex name may not hold a backslash and is bounded in length.
-class mutex_holder : public folder_lock {
+class mutex_slot : public face::lock_slot {
  public:
-  explicit mutex_holder(HANDLE m) : m_(m) {}
-  ~mutex_holder() override {
-    ::ReleaseMutex(m_);
+  mutex_slot(HANDLE m, std::string folder) : m_(m), folder_(std::move(folder)) {}
+  ~mutex_slot() override {
+    release();
     ::CloseHandle(m_);
   }
+  // Readers take the same mutex as writers: they take turns too.
+  outcome try_take(bool, io_result& failure) override {
+    // A holder that died leaves the mutex abandoned: it is ours all the same.
+    const DWORD waited = ::WaitForSingleObject(m_, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+      held_ = true;
+      return outcome::taken;
+    }
+    if (waited == WAIT_TIMEOUT) return outcome::busy;
+    failure = io_result::failure(folder_, reason(::GetLastError()));
+    return outcome::failed;
+  }
+  void release() override {
+    if (held_) ::ReleaseMutex(m_);
+    held_ = false;
+  }
+  // A mutex does not tell who holds it.
+  std::string holder() override { return {}; }
 
  private:
   HANDLE m_;
+  std::string folder_;
+  bool held_ = false;
 };
 
 std::wstring mutex_name(const std::wstring& full_path) {
@@ -264,6 +325,8 @@ std::wstring mutex_name(const std::wstring& full_path) {
 }  // namespace
 
 disk_file_system::disk_file_system() = default;
+
+int close_standard_output() { return ::_close(1) == 0 ? 0 : errno; }
 
 std::string folder_of_path(const std::string& path) {
   const size_t end = folder_end(path);
@@ -331,16 +394,24 @@ io_result disk_file_system::remove_file(const std::string& path) {
   return io_result::success();
 }
 
-locked_folder disk_file_system::lock_folder(const std::string& folder) {
-  const std::string at = folder.empty() ? "." : folder;
+std::unique_ptr<face::lock_slot> face::open_lock(const std::string& at, io_result& failure) {
   const std::wstring wide = widen(at);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return {failed(at, ::GetLastError()), nullptr};
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {io_result::failure(at, "Not a directory"), nullptr};
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    failure = failed(at, ::GetLastError());
+    return nullptr;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    failure = io_result::failure(at, "Not a directory");
+    return nullptr;
+  }
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0) return {io_result::failure(at, reason(::GetLastError())), nullptr};
+    if (n == 0) {
+      failure = io_result::failure(at, reason(::GetLastError()));
+      return nullptr;
+    }
     if (n < full.size()) {
       full.resize(n);
       break;
@@ -348,15 +419,11 @@ locked_folder disk_file_system::lock_folder(const std::string& folder) {
     full.resize(n);
   }
   HANDLE m = ::CreateMutexW(nullptr, FALSE, mutex_name(full).c_str());
-  if (m == nullptr) return {io_result::failure(at, reason(::GetLastError())), nullptr};
-  // A holder that died leaves the mutex abandoned: it is ours all the same.
-  const DWORD waited = ::WaitForSingleObject(m, INFINITE);
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-    const DWORD err = ::GetLastError();
-    ::CloseHandle(m);
-    return {io_result::failure(at, reason(err)), nullptr};
+  if (m == nullptr) {
+    failure = io_result::failure(at, reason(::GetLastError()));
+    return nullptr;
   }
-  return {io_result::success(), std::make_unique<mutex_holder>(m)};
+  return std::make_unique<mutex_slot>(m, at);
 }
 
 }  // namespace sb

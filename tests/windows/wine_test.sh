@@ -10,6 +10,10 @@
 #       Form1 with its label is on the display while the window is up; error
 #       1250's box is confirmed with Return, the program then ends with
 #       status 1 and no compiled file
+#   wine_test.sh held PREFIX WINDOWS_EXE HOLDER_EXE CASES_DIR
+#       a compile while another program holds the cell file open without
+#       sharing fails, names the file, and leaves the old set byte for byte
+#       and nothing else; once the file is let go, the compile replaces it
 # Exits 77 (skipped) without Wine, the Linux program or a display.
 set -uo pipefail
 mode=$1 prefix=$2
@@ -135,9 +139,39 @@ desktop() {
   echo "window and box checked"
 }
 
+held() {
+  local exe=$1 holder=$2 cases=$3
+  mkdir "$work/held"
+  cp "$cases/small_line/Prova_linea.txt" "$cases/small_line/Prova_7-.txt" "$work/held/"
+  (cd "$work/held" && wine "$exe" compile --route Prova --train 7 --quiet) || fail "first compile: status $?"
+  mkdir "$work/old" && cp "$work/held"/*.dat "$work/held"/*.sim "$work/old/"
+  # A new table and new cells.
+  sed -i 's/^stazione, 3000,/stazione, 3500,/' "$work/held/Prova_7-.txt"
+  mkfifo "$work/hold.in"
+  (cd "$work/held" && wine "$holder" Prova_7.dat <"$work/hold.in" >"$work/hold.out" 2>&1) &
+  local pid=$!
+  exec 4>"$work/hold.in"
+  until_ok 300 grep -q held "$work/hold.out" || fail "the holder did not open the file: $(cat "$work/hold.out")"
+  (cd "$work/held" && wine "$exe" compile --route Prova --train 7 >"$work/held.out" 2>"$work/held.err")
+  local status=$?
+  [ $status -ne 0 ] || fail "compile with a held file: status 0"
+  tr -d '\r' <"$work/held.err" | grep -qF 'Prova_7.dat is open in another program (is the simulator running?); nothing was replaced' ||
+    fail "held file message: $(cat "$work/held.err")"
+  for f in "$work/old"/*; do
+    cmp -s "$f" "$work/held/$(basename "$f")" || fail "held file: $(basename "$f") changed"
+  done
+  [ "$(ls -A "$work/held" | grep -v '\.txt$' | sort)" = "$(ls -A "$work/old" | sort)" ] || fail "held file left: $(ls -A "$work/held" | tr '\n' ' ')"
+  exec 4>&-
+  wait $pid
+  (cd "$work/held" && wine "$exe" compile --route Prova --train 7 --quiet) || fail "compile once let go: status $?"
+  cmp -s "$work/old/Prova_7.dat" "$work/held/Prova_7.dat" && fail "compile once let go: the cell file is the old one"
+  echo "held file checked"
+}
+
 case "$mode" in
   outputs) outputs "$3" "$4" "$5" ;;
   desktop) desktop "$3" "$4" ;;
-  *) echo "usage: wine_test.sh outputs|desktop PREFIX ..." >&2; exit 2 ;;
+  held) held "$3" "$4" "$5" ;;
+  *) echo "usage: wine_test.sh outputs|desktop|held PREFIX ..." >&2; exit 2 ;;
 esac
 [ $failures -eq 0 ]
