@@ -26,6 +26,7 @@ CLI::App* add_check_command(CLI::App& app, check_command_options& o) {
 
 exit_status run_check(const check_command_options& o, file_system& fs, std::ostream& out, std::ostream& err) {
   if (!check_scenario_names("check", o.route, o.train, err)) return exit_status::failure;
+  if (!texts_named_as_given("check", o.route, o.train, fs, o.dir, err)) return exit_status::failure;
   const check_options options{{o.route, o.train}, o.no_plan ? 0 : 1, o.dir, shown_folder(o.dir)};
   const check_report report = check_scenario(options, fs);
   if (!report.io) {

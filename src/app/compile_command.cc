@@ -25,6 +25,9 @@ class keep_sources : public file_system {
   io_result write_files(std::span<const file_to_write> files) override { return inner_.write_files(files); }
   io_result remove_file(const std::string&) override { return io_result::success(); }
   locked_folder lock_folder(const std::string& folder) override { return inner_.lock_folder(folder); }
+  std::string stored_name(const std::string& folder, const std::string& name) override {
+    return inner_.stored_name(folder, name);
+  }
 
  private:
   file_system& inner_;
@@ -77,6 +80,7 @@ exit_status run_compile(const compile_options& o, file_system& fs, std::ostream&
     err << "scenario-builder: " << held.result.message << "\n";
     return exit_status::failure;
   }
+  if (!texts_named_as_given("compile", o.route, o.train, fs, o.dir, err)) return exit_status::failure;
   keep_sources sources(fs);
   scenario_model model;
   model.route_name = o.route;

@@ -4,6 +4,7 @@
 
 #include <iostream>
 #include <new>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "app/plain_run.h"
 #include "app/plot_command.h"
 #include "app/texts_command.h"
+#include "app/tool_options.h"
 #include "platform/desktop.h"
 #include "platform/program_folder.h"
 
@@ -70,13 +72,17 @@ sb::exit_status run(int argc, char** argv) {
       return exit_status::failure;
     }
   }
-  return sb::run_plain(folder, fs, std::cerr);
+  // Gathered, so that a run that gave up its console can still show it.
+  std::ostringstream failure;
+  const exit_status status = sb::run_plain(folder, fs, failure);
+  if (!failure.str().empty()) sb::tell_failure(failure.str());
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args = sb::program_arguments(argc, argv);
+  std::vector<std::string> args = sb::program_arguments(argc, argv, sb::path_options);
   std::vector<char*> pointers;
   for (std::string& a : args) pointers.push_back(a.data());
   pointers.push_back(nullptr);
@@ -86,7 +92,7 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     // Whatever asked for the memory, the run ends with a message: a
     // scenario of the format's size needs a small part of what failed here.
-    std::cerr << "scenario-builder: out of memory\n";
+    sb::tell_failure("scenario-builder: out of memory\n");
     status = sb::to_int(sb::exit_status::failure);
   }
   std::cout.flush();

@@ -60,6 +60,9 @@ const desktop_face* desktop() {
 
 void stay_in_console() { console_only = true; }
 
+// The program never gives up its stderr here.
+void tell_failure(const std::string& text) { std::fputs(text.c_str(), stderr); }
+
 std::unique_ptr<wait_window> show_wait_window() {
   if (!console_only && desktop() != nullptr) return desktop()->show_wait_window();
   return std::make_unique<console_window>();

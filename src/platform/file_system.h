@@ -86,6 +86,14 @@ class file_system {
   // into it, so that runs sharing a folder take turns. Leaves no file of
   // its own behind.
   virtual locked_folder lock_folder(const std::string& folder) = 0;
+  // The name under which `folder` holds the file `name`: where the system
+  // finds a file whatever the letter case of its name, the spelling stored
+  // ("Valle_linea.txt" for "valle_linea.txt"); `name` itself where names
+  // are compared with their case, or when no such file is found.
+  virtual std::string stored_name(const std::string& folder, const std::string& name) {
+    static_cast<void>(folder);
+    return name;
+  }
 
   // A set of one.
   io_result write_file(const std::string& path, std::string_view bytes);
@@ -103,6 +111,7 @@ class disk_file_system : public file_system {
   io_result write_files(std::span<const file_to_write> files) override;
   io_result remove_file(const std::string& path) override;
   locked_folder lock_folder(const std::string& folder) override;
+  std::string stored_name(const std::string& folder, const std::string& name) override;
 };
 
 // Every temporary file of ours begins with it.

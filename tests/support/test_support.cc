@@ -141,13 +141,19 @@ HANDLE inheritable(const std::string& path, DWORD access, DWORD disposition) {
 
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::string& cwd, const env_changes& env) {
+  std::string line;
+  for (const auto& a : args) line += " " + win32::narrow(quoted(win32::widen(a)));
+  return run_command_line(program, line, cwd, env);
+}
+
+run_result run_command_line(const std::string& program, const std::string& arguments, const std::string& cwd,
+                            const env_changes& env) {
   temp_folder scratch;
   const std::string out_path = scratch.file("out"), err_path = scratch.file("err");
   HANDLE out = inheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE err = inheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
-  std::wstring command = quoted(win32::widen(program));
-  for (const auto& a : args) command += L" " + quoted(win32::widen(a));
+  std::wstring command = quoted(win32::widen(program)) + win32::widen(arguments);
   std::wstring block = environment_block(env);
   const std::wstring folder = win32::widen(cwd);
   STARTUPINFOW start{};

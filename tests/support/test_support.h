@@ -52,6 +52,13 @@ using env_changes = std::vector<std::pair<std::string, std::optional<std::string
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::string& cwd = {}, const env_changes& env = {});
 
+#ifdef _WIN32
+// The program with `arguments` after its name on the one command line
+// Windows hands it: a blank, then the rest as a person types it.
+run_result run_command_line(const std::string& program, const std::string& arguments, const std::string& cwd = {},
+                            const env_changes& env = {});
+#endif
+
 // The built program under test.
 std::string program_path();
 
