@@ -49,16 +49,12 @@ windows:
 	@cmake -S . -B $(WIN_BUILD) $(WIN_FLAGS) -DSB_TESTS=OFF -DSB_BENCH=OFF >/dev/null
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target scenario-builder
 
-# What is handed out, in dist/: the Windows zip and the Linux package.
+# What is handed out, in dist/: the Windows zip (the program, README.txt for
+# players and authors, the format reference, the examples, the licences)
+# and the Linux package.
 dist: windows package
-	@bash scripts/install-deps.sh windows
-	@rm -rf dist/scenario-builder-$(VERSION)-windows-x86_64 dist/scenario-builder-$(VERSION)-windows-x86_64.zip
-	@mkdir -p dist/scenario-builder-$(VERSION)-windows-x86_64/docs
-	@cp $(WIN_BUILD)/scenario-builder.exe README.md dist/scenario-builder-$(VERSION)-windows-x86_64/
-	@cp docs/format.md dist/scenario-builder-$(VERSION)-windows-x86_64/docs/
-	@cp -r examples dist/scenario-builder-$(VERSION)-windows-x86_64/
-	@cd dist && zip -q -r -X scenario-builder-$(VERSION)-windows-x86_64.zip scenario-builder-$(VERSION)-windows-x86_64
-	@rm -rf dist/scenario-builder-$(VERSION)-windows-x86_64
+	@mkdir -p dist
+	@bash scripts/windows-zip.sh $(WIN_BUILD)/scenario-builder.exe $(VERSION) dist/scenario-builder-$(VERSION)-windows-x86_64.zip
 	@cp $(BUILD)/scenario-builder_*.deb dist/
 	@ls dist
 

@@ -13,8 +13,10 @@
 set -euo pipefail
 
 build=(cmake g++ make libcli11-dev libfltk1.3-dev fonts-urw-base35)
-windows=(g++-mingw-w64-x86-64-posix zip)
-test=(libgtest-dev libgmock-dev nlohmann-json3-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick man-db bsdextrautils strace "${windows[@]}" googletest wine wine64)
+# The cross compiler brings windres; the zip's licences come from the
+# copyright files of the packages linked in.
+windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-common libcli11-dev zip)
+test=(libgtest-dev libgmock-dev nlohmann-json3-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick man-db bsdextrautils strace unzip "${windows[@]}" googletest wine wine64)
 extras=(libbenchmark-dev time)
 
 case "${1:-build}" in

@@ -1,10 +1,14 @@
 // `scenario-builder compile` on authors' own texts.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "app/check_command.h"
 #include "app/compile_command.h"
 #include "app/tool_options.h"
 #include "builder/scenario_files.h"
 #include "documents/documents.h"
+#include "support/memory_file_system.h"
 #include "support/reader_fixture.h"
 #include "support/test_support.h"
 
@@ -149,6 +153,85 @@ TEST(CompileCommand, NamesThatClashOrAreTooLongEndTheRun) {
   const auto r = run_program(test::program_path(), {"compile", "--route", long_route, "--train", "7", "--dir", dir.path()});
   EXPECT_EQ(r.exit_status, 2);
   EXPECT_EQ(r.err, "scenario-builder: " + dir.file(long_route + "_linea.txt") + ": File name too long\n");
+}
+
+// A folder that finds its files whatever the letter case, as Windows does.
+class case_blind_file_system : public test::memory_file_system {
+ public:
+  std::string stored_name(const std::string& folder, const std::string& name) override {
+    const std::string path = join_path(folder, name);
+    for (const auto& [stored, bytes] : files)
+      if (same_but_for_ascii_case(stored, path)) return stored.substr(stored.size() - name.size());
+    return name;
+  }
+};
+
+// Names become the compiled files' names and are stamped into the table:
+// texts found under another letter case are refused, with the names to give.
+TEST(CompileCommand, TextsNamedInAnotherCaseAreRefused) {
+  const struct {
+    const char* route;
+    const char* train;
+    const char* said;  // empty: compiled
+  } cases[] = {
+      {"Ortesa-Vildoro", "418A", ""},
+      {"ortesa-vildoro", "418A",
+       "the texts are named Ortesa-Vildoro_linea.txt and Ortesa-Vildoro_418A-.txt: use --route Ortesa-Vildoro"},
+      {"Ortesa-Vildoro", "418a", "the texts are named Ortesa-Vildoro_418A-.txt: use --train 418A"},
+      {"ORTESA-VILDORO", "418a",
+       "the texts are named Ortesa-Vildoro_linea.txt and Ortesa-Vildoro_418A-.txt: use --route Ortesa-Vildoro "
+       "--train 418A"},
+  };
+  for (const auto& c : cases) {
+    for (const std::string tool : {"compile", "check"}) {
+      SCOPED_TRACE(std::string(c.route) + " " + c.train + " " + tool);
+      case_blind_file_system fs;
+      fs.files[join_path("d", "Ortesa-Vildoro_linea.txt")] = testo_linea().render();
+      fs.files[join_path("d", "Ortesa-Vildoro_418A-.txt")] = testo_treno().render();
+      std::ostringstream out, err;
+      exit_status status;
+      if (tool == "compile") {
+        compile_options o;
+        o.route = c.route;
+        o.train = c.train;
+        o.dir = "d";
+        status = run_compile(o, fs, out, err);
+      } else {
+        check_command_options o;
+        o.route = c.route;
+        o.train = c.train;
+        o.dir = "d";
+        status = run_check(o, fs, out, err);
+      }
+      if (*c.said == '\0') {
+        EXPECT_EQ(status, exit_status::done) << err.str();
+        continue;
+      }
+      EXPECT_EQ(status, exit_status::failure);
+      EXPECT_EQ(err.str(), "scenario-builder: " + tool + ": " + c.said + "\n");
+      EXPECT_EQ(fs.files.size(), 2u);
+    }
+  }
+}
+
+// The real disk: Windows finds the texts in another case and the run is
+// refused; a system that compares names with their case finds none.
+TEST(CompileCommand, TheDiskTellsTheStoredCase) {
+  temp_folder dir;
+  write_bytes(dir.file("Prova_linea.txt"), testo_linea().render());
+  write_bytes(dir.file("Prova_7-.txt"), testo_treno().render());
+  const auto r = run_program(test::program_path(), {"compile", "--route", "prova", "--train", "7", "--dir", dir.path()});
+#ifdef _WIN32
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.err, "scenario-builder: compile: the texts are named Prova_linea.txt and Prova_7-.txt: use --route Prova\n");
+#else
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, dir.file("prova_linea.txt") + ": error 101: the line file does not exist\n");
+#endif
+  EXPECT_EQ(list_folder(dir.path()).size(), 2u);
+  disk_file_system disk;
+  EXPECT_EQ(disk.stored_name(dir.path(), "Prova_linea.txt"), "Prova_linea.txt");
+  EXPECT_EQ(disk.stored_name(dir.path(), "absent.txt"), "absent.txt");
 }
 
 }  // namespace

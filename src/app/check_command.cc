@@ -31,6 +31,7 @@ exit_status run_check(const check_command_options& o, file_system& fs, std::ostr
   // finished first.
   const auto held = take_folder_lock(fs, o.dir, true, o.wait, err);
   if (!held) return exit_status::failure;
+  if (!texts_named_as_given("check", o.route, o.train, fs, o.dir, err)) return exit_status::failure;
   const check_options options{{o.route, o.train}, o.no_plan ? 0 : 1, o.dir, shown_folder(o.dir)};
   const check_report report = check_scenario(options, fs);
   if (!report.io) {

@@ -28,6 +28,9 @@ class keep_sources : public file_system {
   locked_folder wait_for_folder(const std::string& folder, const lock_request& how) override {
     return inner_.wait_for_folder(folder, how);
   }
+  std::string stored_name(const std::string& folder, const std::string& name) override {
+    return inner_.stored_name(folder, name);
+  }
 
  private:
   file_system& inner_;
@@ -78,6 +81,7 @@ exit_status run_compile(const compile_options& o, file_system& fs, std::ostream&
   // write into the same folder.
   const auto held = take_folder_lock(fs, o.dir, false, o.wait, err);
   if (!held) return exit_status::failure;
+  if (!texts_named_as_given("compile", o.route, o.train, fs, o.dir, err)) return exit_status::failure;
   keep_sources sources(fs);
   scenario_model model;
   model.route_name = o.route;

@@ -4,6 +4,7 @@
 
 #include <iostream>
 #include <new>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,13 +73,17 @@ sb::exit_status run(int argc, char** argv) {
       return exit_status::failure;
     }
   }
-  return sb::run_plain(folder, fs, std::cerr, sb::desktop_use::when_available, wait);
+  // Gathered, so that a run that gave up its console can still show it.
+  std::ostringstream failure;
+  const sb::exit_status status = sb::run_plain(folder, fs, failure, sb::desktop_use::when_available, wait);
+  if (!failure.str().empty()) sb::tell_failure(failure.str());
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args = sb::program_arguments(argc, argv);
+  std::vector<std::string> args = sb::program_arguments(argc, argv, sb::path_options);
   std::vector<char*> pointers;
   for (std::string& a : args) pointers.push_back(a.data());
   pointers.push_back(nullptr);
@@ -89,7 +94,7 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     // Whatever asked for the memory, the run ends with a message: a
     // scenario of the format's size needs a small part of what failed here.
-    std::cerr << "scenario-builder: out of memory\n";
+    sb::tell_failure("scenario-builder: out of memory\n");
     status = sb::exit_status::failure;
   }
   return sb::to_int(streams.finish(status));

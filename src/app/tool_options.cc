@@ -99,4 +99,34 @@ bool check_scenario_names(const std::string& command, const std::string& route, 
   return true;
 }
 
+bool texts_named_as_given(const std::string& command, const std::string& route, const std::string& train,
+                          file_system& fs, const std::string& dir, std::ostream& err) {
+  const scenario_identity id{route, train};
+  std::vector<std::string> stored_names;
+  std::string right_route = route, right_train = train;
+  bool only_case = true;
+  for (const std::string& name : {line_file_name(id), train_file_name(id)}) {
+    const std::string stored = fs.stored_name(dir, name);
+    if (stored == name) continue;
+    stored_names.push_back(stored);
+    only_case = only_case && same_but_for_ascii_case(stored, name);
+    if (!only_case) continue;
+    // Both names begin with the route; the train's name goes on after "_".
+    right_route = stored.substr(0, route.size());
+    if (name == train_file_name(id)) right_train = stored.substr(route.size() + 1, train.size());
+  }
+  if (stored_names.empty()) return true;
+  err << "scenario-builder: " << command << ": the texts are named " << stored_names[0];
+  if (stored_names.size() > 1) err << " and " << stored_names[1];
+  if (only_case) {
+    err << ": use";
+    if (right_route != route) err << " --route " << right_route;
+    if (right_train != train) err << " --train " << right_train;
+  } else {
+    err << ", not as --route " << route << " --train " << train << " names them";
+  }
+  err << "\n";
+  return false;
+}
+
 }  // namespace sb

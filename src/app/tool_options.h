@@ -1,10 +1,12 @@
 // Options that several tools share, parsed once into their values.
 #pragma once
 
+#include <array>
 #include <initializer_list>
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/text_output.h"
 #include "platform/file_system.h"
@@ -14,6 +16,10 @@ class App;
 }
 
 namespace sb {
+
+// The options whose value is a path: a person on Windows may end one with
+// a backslash inside its quotes.
+inline constexpr std::array<std::string_view, 2> path_options{"--dir", "--svg"};
 
 // --format, limited to the formats the tool offers.
 void add_format_option(CLI::App& cmd, output_format& format, std::initializer_list<output_format> offered);
@@ -38,5 +44,11 @@ bool is_safe_name_part(const std::string& s);
 // when one is.
 bool check_scenario_names(const std::string& command, const std::string& route, const std::string& train,
                           std::ostream& err);
+// Where the system finds files whatever their letter case, the texts found
+// in `dir` must bear the names given: the compiled files are named from
+// them and the names are stamped into the table and its integrity codes.
+// Otherwise says which to give, for `command`, and returns false.
+bool texts_named_as_given(const std::string& command, const std::string& route, const std::string& train,
+                          file_system& fs, const std::string& dir, std::ostream& err);
 
 }  // namespace sb

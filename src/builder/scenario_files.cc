@@ -37,18 +37,21 @@ std::array<std::string, 6> output_file_names(const scenario_identity& id) {
   return {papers[0], papers[1], papers[2], compiled[0], compiled[1], compiled[2]};
 }
 
+bool same_but_for_ascii_case(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fold(a[i]) != fold(b[i])) return false;
+  return true;
+}
+
 std::optional<std::pair<std::string, std::string>> clashing_files(const scenario_identity& id) {
   const auto outputs = output_file_names(id);
   std::vector<std::string> names{line_file_name(id), train_file_name(id)};
   names.insert(names.end(), outputs.begin(), outputs.end());
-  const auto folded = [](std::string s) {
-    for (char& c : s)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-  };
   for (size_t i = 0; i < std::size(names); ++i)
     for (size_t j = i + 1; j < std::size(names); ++j)
-      if (folded(names[i]) == folded(names[j])) return std::pair{names[i], names[j]};
+      if (same_but_for_ascii_case(names[i], names[j])) return std::pair{names[i], names[j]};
   return std::nullopt;
 }
 

@@ -35,10 +35,13 @@ std::array<std::string, 3> compiled_file_names(const scenario_identity& id);
 // Everything a plain run leaves: the papers, then the compiled files.
 std::array<std::string, 6> output_file_names(const scenario_identity& id);
 
+// The same name when ASCII letters are compared without their case, as the
+// simulator's platform compares names.
+bool same_but_for_ascii_case(const std::string& a, const std::string& b);
+
 // Two of the eight names above that would be one file (train number
-// "linea" makes the cell file the plan file). Compared without regard to
-// ASCII case, as the simulator's platform compares names. Empty when all
-// are different.
+// "linea" makes the cell file the plan file), compared without their case.
+// Empty when all are different.
 std::optional<std::pair<std::string, std::string>> clashing_files(const scenario_identity& id);
 
 }  // namespace sb

@@ -29,6 +29,13 @@ std::unique_ptr<wait_window> show_wait_window(desktop_use use);
 // A modal box with a text and one OK button; returns once it is confirmed.
 void show_message_box(const std::string& text, desktop_use use);
 
+// Tells the person of a failure that ends the program, `text` being what
+// would go to stderr: there, unless the program gave up the console its
+// stderr was on (the plain run started by a double click on Windows); then
+// in the message box, under the same title, so that a run never ends in
+// silence.
+void tell_failure(const std::string& text);
+
 // What a desktop module hands to the program, through the one entry point
 // `sb_desktop_face`.
 struct desktop_face {

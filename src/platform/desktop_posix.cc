@@ -56,6 +56,9 @@ const desktop_face* desktop() {
 
 }  // namespace
 
+// The program never gives up its stderr here.
+void tell_failure(const std::string& text) { std::fputs(text.c_str(), stderr); }
+
 std::unique_ptr<wait_window> show_wait_window(desktop_use use) {
   if (use == desktop_use::when_available && desktop() != nullptr) return desktop()->show_wait_window();
   return std::make_unique<console_window>();

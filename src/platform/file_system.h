@@ -121,6 +121,14 @@ class file_system {
   virtual locked_folder lock_folder(const std::string& folder) = 0;
   // The same, shared or exclusive as asked, and waiting as long as asked.
   virtual locked_folder wait_for_folder(const std::string& folder, const lock_request&) { return lock_folder(folder); }
+  // The name under which `folder` holds the file `name`: where the system
+  // finds a file whatever the letter case of its name, the spelling stored
+  // ("Valle_linea.txt" for "valle_linea.txt"); `name` itself where names
+  // are compared with their case, or when no such file is found.
+  virtual std::string stored_name(const std::string& folder, const std::string& name) {
+    static_cast<void>(folder);
+    return name;
+  }
 
   // A set of one.
   io_result write_file(const std::string& path, std::string_view bytes);
@@ -155,6 +163,7 @@ class disk_file_system : public file_system {
   // For tests: called after each step; what it throws leaves the disk as a
   // run killed there would, and a failure it returns is the step's.
   std::function<io_result(set_step, size_t index)> step_hook;
+  std::string stored_name(const std::string& folder, const std::string& name) override;
 };
 
 // The intent record of a set being replaced, in its folder.

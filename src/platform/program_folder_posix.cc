@@ -20,6 +20,9 @@ std::string program_folder() {
 
 namespace sb {
 
-std::vector<std::string> program_arguments(int argc, char** argv) { return {argv, argv + argc}; }
+// The shell has cut the arguments already.
+std::vector<std::string> program_arguments(int argc, char** argv, std::span<const std::string_view>) {
+  return {argv, argv + argc};
+}
 
 }  // namespace sb

@@ -2,11 +2,12 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
 
+#include "platform/command_line_win32.h"
+#include "platform/console_win32.h"
 #include "platform/program_folder.h"
 #include "platform/win32_text.h"
 
@@ -36,18 +37,16 @@ std::string program_folder() {
 
 namespace sb {
 
-std::vector<std::string> program_arguments(int, char**) {
+std::vector<std::string> program_arguments(int, char**, std::span<const std::string_view> path_options) {
   // main's argv is in the ANSI code page, which cannot hold every name a
   // folder may have; the wide command line can.
   std::vector<std::string> args;
-  int n = 0;
-  if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &n)) {
-    for (int i = 0; i < n; ++i) args.push_back(win32::narrow(wide[i]));
-    ::LocalFree(wide);
-  }
+  for (const std::wstring& arg : win32::split_command_line(::GetCommandLineW(), path_options))
+    args.push_back(win32::narrow(arg));
   // Text mode would turn every "\n" into CR LF.
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+  win32::write_consoles_in_utf16();
   return args;
 }
 

@@ -6,9 +6,12 @@
 //                             when stdin ends
 //   desktop_probe build DIR   the plain run's compile-and-report over the
 //                             texts in DIR, under the wait window
+//   desktop_probe box-text    waits for the program's message box, shown
+//                             by any process, and reports its text
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <iostream>
 #include <string>
 
@@ -27,8 +30,25 @@ BOOL CALLBACK report_child(HWND child, LPARAM) {
   ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
   LOGFONTW font{};
   if (HFONT f = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0))) ::GetObjectW(f, sizeof font, &font);
-  std::printf("child %ls %ld %ld %ld %ld font [%ls] height %ld weight %ld text [%ls]\n", kind, r.left, r.top,
-              r.right - r.left, r.bottom - r.top, font.lfFaceName, font.lfHeight, font.lfWeight, text);
+  // The text's size in the font the child draws it in.
+  SIZE extent{};
+  HDC dc = ::GetDC(child);
+  const HGDIOBJ before = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+  ::GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)), &extent);
+  ::SelectObject(dc, before);
+  ::ReleaseDC(child, dc);
+  std::printf("child %ls %ld %ld %ld %ld font [%ls] height %ld weight %ld text [%ls] extent %ld %ld\n", kind, r.left,
+              r.top, r.right - r.left, r.bottom - r.top, font.lfFaceName, font.lfHeight, font.lfWeight, text, extent.cx,
+              extent.cy);
+  return TRUE;
+}
+
+// A box's text, one line a line of it.
+BOOL CALLBACK report_box_text(HWND child, LPARAM) {
+  wchar_t kind[64] = L"", text[1024] = L"";
+  ::GetClassNameW(child, kind, 64);
+  if (std::wcscmp(kind, L"Static") != 0 || ::GetWindowTextW(child, text, 1024) == 0) return TRUE;
+  std::printf("text [%ls]\n", text);
   return TRUE;
 }
 
@@ -58,6 +78,18 @@ int main(int argc, char** argv) {
     window->close();
     std::printf("closed %d\n", ::FindWindowW(L"Form1", L"Form1") == nullptr ? 1 : 0);
     return 0;
+  }
+  if (mode == "box-text") {
+    // Waits for the program's box, of any process, and tells its text.
+    for (int tries = 0; tries < 300; ++tries) {
+      if (HWND box = ::FindWindowW(L"#32770", L"scenario-builder")) {
+        ::EnumChildWindows(box, report_box_text, 0);
+        return 0;
+      }
+      ::Sleep(100);
+    }
+    std::printf("no box\n");
+    return 1;
   }
   if (mode == "build" && argc == 3) {
     const auto window = sb::show_wait_window(sb::desktop_use::when_available);

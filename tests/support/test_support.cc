@@ -151,6 +151,7 @@ child_program::child_program(const std::string& program, const std::vector<std::
   HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
   std::wstring command = quoted(win32::widen(program));
   for (const auto& a : args) command += L" " + quoted(win32::widen(a));
+  command += win32::widen(options.typed_arguments);
   std::wstring block = environment_block(options.env);
   const std::wstring folder = win32::widen(options.cwd);
   STARTUPINFOW start{};
@@ -171,6 +172,15 @@ child_program::child_program(const std::string& program, const std::vector<std::
   ::CloseHandle(in);
   ::CloseHandle(out);
   ::CloseHandle(err);
+}
+
+run_result run_command_line(const std::string& program, const std::string& arguments, const std::string& cwd,
+                            const env_changes& env) {
+  run_options o;
+  o.cwd = cwd;
+  o.env = env;
+  o.typed_arguments = arguments;
+  return run_program(program, {}, o);
 }
 
 child_program::~child_program() {
@@ -315,7 +325,7 @@ run_result run_program(const std::string& program, const std::vector<std::string
 
 run_result run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::string& cwd, const env_changes& env) {
-  return run_program(program, args, run_options{cwd, env, false, {}});
+  return run_program(program, args, run_options{cwd, env, false, {}, {}});
 }
 
 std::string program_path() { return SB_PROGRAM_PATH; }

@@ -59,6 +59,9 @@ struct run_options {
   // POSIX only. Runs in the child just before the program replaces it
   // (resource limits, another user); false ends the child with 127.
   std::function<bool()> in_child;
+  // Windows only. Appended to the command line as a person types it, after
+  // the quoted arguments.
+  std::string typed_arguments;
 };
 
 // A program started without a shell. Its output goes through temporary
@@ -103,6 +106,13 @@ run_result run_program(const std::string& program, const std::vector<std::string
 // What a plain run of the shipped scenario leaves in its folder, sorted
 // as `list_folder` gives it.
 std::vector<std::string> plain_run_files();
+
+#ifdef _WIN32
+// The program with `arguments` after its name on the one command line
+// Windows hands it: a blank, then the rest as a person types it.
+run_result run_command_line(const std::string& program, const std::string& arguments, const std::string& cwd = {},
+                            const env_changes& env = {});
+#endif
 
 // The built program under test.
 std::string program_path();

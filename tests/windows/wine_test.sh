@@ -6,15 +6,20 @@
 #       files of the Linux build, byte for byte, and nothing else; compile,
 #       check and inspect of every scenario case give the same files,
 #       messages and statuses (paths aside)
-#   wine_test.sh desktop PREFIX PROBE_EXE CASES_DIR
-#       Form1 with its label is on the display while the window is up; error
-#       1250's box is confirmed with Return, the program then ends with
-#       status 1 and no compiled file
+#   wine_test.sh desktop PREFIX PROBE_EXE CASES_DIR WINDOWS_EXE
+#       Form1 with its label, as large as its text, is on the display while
+#       the window is up; error 1250's box is confirmed with Return, the
+#       program then ends with status 1 and no compiled file; a plain run
+#       that gives up its console and cannot write a file shows the
+#       failure in the box and ends with status 2 once it is confirmed
+#   wine_test.sh console PREFIX WINDOWS_EXE
+#       a name beyond ASCII reaches a console of code page 850 as it is,
+#       and a file as UTF-8 bytes
 #   wine_test.sh held PREFIX WINDOWS_EXE HOLDER_EXE CASES_DIR
 #       a compile while another program holds the cell file open without
 #       sharing fails, names the file, and leaves the old set byte for byte
 #       and nothing else; once the file is let go, the compile replaces it
-# Exits 77 (skipped) without Wine, the Linux program or a display.
+# Exits 77 (skipped) without Wine, the Linux program, a display or script.
 set -uo pipefail
 mode=$1 prefix=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -77,6 +82,16 @@ outputs() {
   echo "plain run and $n scenario cases compared"
 }
 
+# A path as Wine names it: drive Z: is the host's root.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Runs a shell script on a terminal of its own, which Wine takes for a
+# console.
+in_a_terminal() {
+  command -v script >/dev/null || { echo "no script"; exit 77; }
+  script -qec "bash $(printf '%q' "$1")" /dev/null </dev/null
+}
+
 # Polls until the command succeeds, for at most $1 tenths of a second.
 until_ok() {
   local tries=$1
@@ -98,8 +113,12 @@ desktop() {
   # Windows ends the probe's lines with CR LF.
   until_ok 300 eval 'tr -d "\r" <"$work/report" >"$work/facts"; grep -q "^end$" "$work/facts"' || fail "window: no report: $(cat "$work/report" "$work/probe.err")"
   grep -q '^window 280 179 dpi 96 visible 1$' "$work/facts" || fail "window: $(head -1 "$work/facts")"
-  grep -q '^child Static 64 64 177 53 font \[MS Sans Serif\] height -32 weight 700 text \[Attendere\]$' "$work/facts" ||
+  # The label is its text's size in its font, inside the 280 x 179 client area.
+  grep -qE '^child Static [0-9]+ [0-9]+ [0-9]+ [0-9]+ font \[MS Sans Serif\] height -32 weight 700 text \[Attendere\] extent [0-9]+ [0-9]+$' "$work/facts" ||
     fail "label: $(grep child "$work/facts")"
+  read -r x y w h ew eh < <(sed -n 's/^child Static \([0-9]*\) \([0-9]*\) \([0-9]*\) \([0-9]*\) .* extent \([0-9]*\) \([0-9]*\)$/\1 \2 \3 \4 \5 \6/p' "$work/facts")
+  [ "${w:-0}" -eq "${ew:-1}" ] && [ "${h:-0}" -eq "${eh:-1}" ] || fail "label $w x $h, its text $ew x $eh"
+  [ $((${x:-999} + ${w:-0})) -le 280 ] && [ $((${y:-999} + ${h:-0})) -le 179 ] || fail "label at $x,$y of $w x $h leaves the form"
   local xid
   xid=$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -1)
   if [ -z "$xid" ]; then
@@ -136,7 +155,62 @@ desktop() {
   local status=$?
   [ $status -eq 1 ] || fail "error 1250: status $status, not 1"
   ls "$work/box" | grep -qE '\.(sim|dat)$' && fail "error 1250 left compiled files: $(ls "$work/box")"
-  echo "window and box checked"
+
+  # A plain run in a folder where a directory stands in the table file's
+  # place. From a terminal Wine gives the program a console of its own, as
+  # a double click does: the program gives it up, and the failure comes in
+  # the box, found on the display; the probe reads its text.
+  mkdir -p "$work/lost/Ortesa-Vildoro_418.sim"
+  cp "$exe" "$work/lost/scenario-builder.exe"
+  wine "$probe" box-text >"$work/lost.text" 2>&1 &
+  local reader=$!
+  printf '%q ' "$here/wine-run" "$prefix" "$work/lost/scenario-builder.exe" >"$work/lost.sh"
+  printf '\necho $? >%q\n' "$work/lost.status" >>"$work/lost.sh"
+  in_a_terminal "$work/lost.sh" >"$work/lost.console" 2>&1 &
+  pid=$!
+  box=
+  until_ok 300 eval 'box=$(xdotool search --onlyvisible --name "^scenario-builder$" 2>/dev/null | head -1); [ -n "$box" ]' ||
+    fail "no failure box on the display: $(cat "$work/lost.console")"
+  wait $reader
+  tr -d '\r' <"$work/lost.text" | grep -qxF "text [scenario-builder: $(winpath "$work/lost/Ortesa-Vildoro_418.sim"): not a regular file]" ||
+    fail "failure box: $(cat "$work/lost.text")"
+  sleep 0.5
+  kill -0 $pid 2>/dev/null || fail "the failure box did not wait"
+  if [ -n "$box" ]; then
+    for _ in $(seq 40); do
+      kill -0 $pid 2>/dev/null || break
+      xdotool windowactivate "$box" key Return 2>/dev/null || xdotool key --window "$box" Return 2>/dev/null
+      sleep 0.5
+    done
+  fi
+  kill -0 $pid 2>/dev/null && { fail "the failure box was not confirmed"; kill $pid; }
+  wait $pid
+  [ "$(cat "$work/lost.status" 2>/dev/null)" = 2 ] || fail "failure box: status $(cat "$work/lost.status" 2>/dev/null), not 2"
+  echo "window and boxes checked"
+}
+
+# A console of code page 850 under `script`, where Wine's console stands on
+# a terminal: the bytes of "Città" would show as "Citt├á" there.
+console() {
+  local exe=$1
+  mkdir "$work/Città"
+  # Short lines: Wine draws a long one on the terminal in pieces.
+  printf '%q ' "$here/wine-run" "$prefix" cmd /c "cd /d $(winpath "$work") & chcp 850 >nul & \
+$(winpath "$exe") check --route Prova --train 7 --dir Città & $(winpath "$exe") inspect Città\\none.sim" >"$work/console.sh"
+  # The terminal's control sequences out, a step to the right as a blank.
+  LANG=C.UTF-8 in_a_terminal "$work/console.sh" 2>&1 |
+    sed -E 's/\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g' >"$work/console"
+  # stdout, then stderr.
+  grep -aqF 'Città\Prova_linea.txt: error 101' "$work/console" ||
+    fail "console: $(grep -a Prova "$work/console")"
+  grep -aqF 'scenario-builder: Città\none.sim: No such file' "$work/console" ||
+    fail "console: $(grep -a none "$work/console")"
+  local folder
+  folder=$(winpath "$work/Città")
+  # Into a file, the bytes as they are.
+  wine "$exe" check --route Prova --train 7 --dir "$folder" >"$work/file.out" 2>&1
+  grep -qF "$folder\\Prova_linea.txt: error 101" "$work/file.out" || fail "file: $(cat "$work/file.out")"
+  echo "console checked"
 }
 
 held() {
@@ -170,8 +244,9 @@ held() {
 
 case "$mode" in
   outputs) outputs "$3" "$4" "$5" ;;
-  desktop) desktop "$3" "$4" ;;
+  desktop) exe=$5 desktop "$3" "$4" ;;
   held) held "$3" "$4" "$5" ;;
-  *) echo "usage: wine_test.sh outputs|desktop|held PREFIX ..." >&2; exit 2 ;;
+  console) console "$3" ;;
+  *) echo "usage: wine_test.sh outputs|desktop|held|console PREFIX ..." >&2; exit 2 ;;
 esac
 [ $failures -eq 0 ]
