@@ -35,7 +35,7 @@ exit_status run_check(const check_command_options& o, file_system& fs, std::ostr
   const check_options options{{o.route, o.train}, o.no_plan ? 0 : 1, o.dir, shown_folder(o.dir)};
   const check_report report = check_scenario(options, fs);
   if (!report.io) {
-    err << "scenario-builder: " << report.io.message << "\n";
+    failure_line(err) << report.io.message << "\n";
     return exit_status::failure;
   }
   const diagnostic_counts c = count(report.diagnostics);

@@ -91,7 +91,7 @@ exit_status run_compile(const compile_options& o, file_system& fs, std::ostream&
   const observed_compile built =
       compile_with_warnings(model, j, sources, options, write_policy::only_without_error);
   if (!built.result.io) {
-    err << "scenario-builder: " << built.result.io.message << "\n";
+    failure_line(err) << built.result.io.message << "\n";
     return exit_status::failure;
   }
   print_text(built.diagnostics, err);

@@ -1,6 +1,9 @@
 // What the program tells its caller by its exit status.
 #pragma once
 
+#include <ostream>
+#include <string_view>
+
 namespace sb {
 
 enum class exit_status : int {
@@ -10,5 +13,10 @@ enum class exit_status : int {
 };
 
 inline int to_int(exit_status s) { return static_cast<int>(s); }
+
+// Every line that tells of a failure begins so.
+inline constexpr std::string_view failure_prefix = "scenario-builder: ";
+// The stream, with the prefix written: `failure_line(err) << reason`.
+inline std::ostream& failure_line(std::ostream& err) { return err << failure_prefix; }
 
 }  // namespace sb

@@ -15,7 +15,7 @@ template <class T, class Dump>
 exit_status dump_decoded(const decode_result<T>& r, compiled_kind kind, const inspect_options& o, Dump dump,
                          std::ostream& out, std::ostream& err) {
   if (!r) {
-    err << "scenario-builder: " << describe_decode_error(o.path, kind, *r.error) << "\n";
+    failure_line(err) << describe_decode_error(o.path, kind, *r.error) << "\n";
     return exit_status::fault;
   }
   dump(r.value, dump_options{o.path, o.all, o.format}, out);
@@ -47,7 +47,7 @@ CLI::App* add_inspect_command(CLI::App& app, inspect_options& o) {
 exit_status run_inspect(const inspect_options& o, file_system& fs, std::ostream& out, std::ostream& err) {
   const compiled_kind kind = o.kind != compiled_kind::unknown ? o.kind : compiled_kind_of_name(o.path);
   if (kind == compiled_kind::unknown) {
-    err << "scenario-builder: " << o.path
+    failure_line(err) << o.path
         << ": cannot tell the kind of compiled file from its name; give --kind cells|table|plan\n";
     return exit_status::failure;
   }
@@ -57,7 +57,7 @@ exit_status run_inspect(const inspect_options& o, file_system& fs, std::ostream&
   if (!held) return exit_status::failure;
   std::string bytes;
   if (const io_result r = fs.read_file(o.path, bytes, largest_compiled_file(kind)); !r) {
-    err << "scenario-builder: " << r.message << "\n";
+    failure_line(err) << r.message << "\n";
     return exit_status::failure;
   }
   switch (kind) {

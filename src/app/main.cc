@@ -53,7 +53,7 @@ sb::exit_status run(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return static_cast<exit_status>(app.exit(e));
   } catch (const CLI::ParseError& e) {
-    std::cerr << "scenario-builder: " << e.what() << "\n"
+    sb::failure_line(std::cerr) << e.what() << "\n"
               << "Run 'scenario-builder --help' for usage.\n";
     return exit_status::failure;
   }
@@ -69,7 +69,7 @@ sb::exit_status run(int argc, char** argv) {
   if (folder.empty()) {
     folder = sb::program_folder();
     if (folder.empty()) {
-      std::cerr << "scenario-builder: cannot tell the program's own folder\n";
+      sb::failure_line(std::cerr) << "cannot tell the program's own folder\n";
       return exit_status::failure;
     }
   }
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     // Whatever asked for the memory, the run ends with a message: a
     // scenario of the format's size needs a small part of what failed here.
-    sb::tell_failure("scenario-builder: out of memory\n");
+    sb::tell_failure(std::string(sb::failure_prefix) + "out of memory\n");
     status = sb::exit_status::failure;
   }
   return sb::to_int(streams.finish(status));

@@ -14,7 +14,7 @@ namespace sb {
 namespace {
 
 exit_status io_failure(const io_result& r, std::ostream& err) {
-  err << "scenario-builder: " << r.message << "\n";
+  failure_line(err) << r.message << "\n";
   return exit_status::failure;
 }
 

@@ -24,13 +24,13 @@ std::optional<T> load(file_system& fs, const std::string& path, compiled_kind ki
   std::string bytes;
   if (const io_result r = fs.read_file(path, bytes, largest_compiled_file(kind)); !r) {
     if (optional && r.not_found()) return std::nullopt;
-    err << "scenario-builder: " << r.message << "\n";
+    failure_line(err) << r.message << "\n";
     status = exit_status::failure;
     return std::nullopt;
   }
   decode_result<T> d = decode(bytes);
   if (!d) {
-    err << "scenario-builder: " << describe_decode_error(path, kind, *d.error) << "\n";
+    failure_line(err) << describe_decode_error(path, kind, *d.error) << "\n";
     status = exit_status::fault;
     return std::nullopt;
   }
@@ -88,7 +88,7 @@ exit_status run_plot(const plot_options& o, file_system& fs, std::ostream& out, 
   const auto writing = take_folder_lock(fs, folder_of_path(o.svg), false, o.wait, err);
   if (!writing) return exit_status::failure;
   if (const io_result r = fs.write_file(o.svg, picture); !r) {
-    err << "scenario-builder: " << r.message << "\n";
+    failure_line(err) << r.message << "\n";
     return exit_status::failure;
   }
   return exit_status::done;

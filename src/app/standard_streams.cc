@@ -74,7 +74,7 @@ exit_status checked_standard_streams::finish(exit_status status) {
   std::cout.flush();
   const int out = flush_and_close_output(out_->error());
   if (out != 0) {
-    std::cerr << "scenario-builder: standard output: " << std::strerror(out) << "\n";
+    failure_line(std::cerr) << "standard output: " << std::strerror(out) << "\n";
     status = exit_status::failure;
   }
   std::cerr.flush();

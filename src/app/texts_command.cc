@@ -24,7 +24,7 @@ exit_status run_texts(const texts_options& o, file_system& fs, std::ostream& out
   if (!held) return exit_status::failure;
   for (const auto write : {dati_linea, dati_treno}) {
     if (const io_result r = write(shipped, fs, o.dir); !r) {
-      err << "scenario-builder: " << r.message << "\n";
+      failure_line(err) << r.message << "\n";
       return exit_status::failure;
     }
   }

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <utility>
 
+#include "app/exit_status.h"
 #include "builder/error_codes.h"
 #include "builder/scenario_files.h"
 
@@ -57,7 +58,7 @@ lock_request lock_for(bool shared, double wait_seconds, std::ostream& err) {
   how.shared = shared;
   how.wait_seconds = wait_seconds;
   how.waiting = [&err](const std::string& folder, const std::string& holder) {
-    err << "scenario-builder: " << folder << ": waiting for the folder lock held by "
+    failure_line(err) << folder << ": waiting for the folder lock held by "
         << (holder.empty() ? std::string("another run") : holder) << "\n";
     err.flush();
   };
@@ -68,7 +69,7 @@ std::unique_ptr<folder_lock> take_folder_lock(file_system& fs, const std::string
                                               double wait_seconds, std::ostream& err) {
   locked_folder held = fs.wait_for_folder(folder, lock_for(shared, wait_seconds, err));
   if (!held.result) {
-    err << "scenario-builder: " << held.result.message << "\n";
+    failure_line(err) << held.result.message << "\n";
     return nullptr;
   }
   return std::move(held.lock);
@@ -87,12 +88,12 @@ bool check_scenario_names(const std::string& command, const std::string& route, 
                           std::ostream& err) {
   for (const auto& [what, value] : {std::pair{"route name", &route}, std::pair{"train number", &train}})
     if (!is_safe_name_part(*value)) {
-      err << "scenario-builder: " << command << ": the " << what << " " << quoted_for_message(*value)
+      failure_line(err) << command << ": the " << what << " " << quoted_for_message(*value)
           << " cannot be part of a file name (printable ASCII, no / or \\, not starting with a dot)\n";
       return false;
     }
   if (const auto clash = clashing_files({route, train})) {
-    err << "scenario-builder: " << command << ": route " << route << " with train " << train
+    failure_line(err) << command << ": route " << route << " with train " << train
         << " would give two files one name: " << clash->first << " and " << clash->second << "\n";
     return false;
   }
@@ -116,7 +117,7 @@ bool texts_named_as_given(const std::string& command, const std::string& route, 
     if (name == train_file_name(id)) right_train = stored.substr(route.size() + 1, train.size());
   }
   if (stored_names.empty()) return true;
-  err << "scenario-builder: " << command << ": the texts are named " << stored_names[0];
+  failure_line(err) << command << ": the texts are named " << stored_names[0];
   if (stored_names.size() > 1) err << " and " << stored_names[1];
   if (only_case) {
     err << ": use";
